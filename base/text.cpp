@@ -1,0 +1,99 @@
+#include "base/text.h"
+
+#include <windows.h>
+
+namespace satchel {
+namespace {
+// Calls f(index, byte) for each character start of s, stepping over the
+// trail bytes of double-byte characters.
+template <typename F> void ForEachCharStart(std::string_view s, F f) {
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(s[i]);
+    f(i, c);
+    if (IsDBCSLeadByte(c) && i + 1 < s.size())
+      ++i;
+  }
+}
+} // namespace
+
+std::size_t LastSeparator(std::string_view path) {
+  std::size_t last = std::string_view::npos;
+  ForEachCharStart(path, [&](std::size_t i, unsigned char c) {
+    if (c == '\\' || c == ':')
+      last = i;
+  });
+  return last;
+}
+
+std::string FileNamePart(std::string_view path) {
+  std::size_t sep = LastSeparator(path);
+  return std::string(sep == std::string_view::npos ? path : path.substr(sep + 1));
+}
+
+std::string FolderPart(std::string_view path) {
+  std::size_t sep = LastSeparator(path);
+  return sep == std::string_view::npos ? std::string() : std::string(path.substr(0, sep + 1));
+}
+
+std::string ReplaceExt(std::string_view path, std::string_view ext) {
+  std::size_t dot = std::string_view::npos;
+  ForEachCharStart(path, [&](std::size_t i, unsigned char c) {
+    if (c == '\\' || c == ':')
+      dot = std::string_view::npos;
+    else if (c == '.')
+      dot = i;
+  });
+  std::string out(dot == std::string_view::npos ? path : path.substr(0, dot));
+  out += ext;
+  return out;
+}
+
+bool EndsWithBackslash(std::string_view path) {
+  bool last = false;
+  ForEachCharStart(path, [&](std::size_t i, unsigned char c) { last = c == '\\' && i + 1 == path.size(); });
+  return last;
+}
+
+std::string NormalizeLineBreaks(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 16);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    if (IsDBCSLeadByte(c) && i + 1 < text.size()) {
+      out += text[i];
+      out += text[++i];
+    } else if (c == '\r') {
+      out += "\r\n";
+      if (i + 1 < text.size() && text[i + 1] == '\n')
+        ++i;
+    } else if (c == '\n') {
+      out += "\r\n";
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+std::wstring AnsiToWide(std::string_view s, unsigned cp) {
+  if (s.empty())
+    return {};
+  int n = MultiByteToWideChar(cp ? cp : CP_ACP, 0, s.data(), int(s.size()), nullptr, 0);
+  std::wstring w(n, L'\0');
+  MultiByteToWideChar(cp ? cp : CP_ACP, 0, s.data(), int(s.size()), w.data(), n);
+  return w;
+}
+
+std::string WideToAnsi(std::wstring_view s, unsigned cp) {
+  if (s.empty())
+    return {};
+  int n = WideCharToMultiByte(cp ? cp : CP_ACP, 0, s.data(), int(s.size()), nullptr, 0, nullptr, nullptr);
+  std::string a(n, '\0');
+  WideCharToMultiByte(cp ? cp : CP_ACP, 0, s.data(), int(s.size()), a.data(), n, nullptr, nullptr);
+  return a;
+}
+
+std::string WideToUtf8(std::wstring_view s) { return WideToAnsi(s, CP_UTF8); }
+std::wstring Utf8ToWide(std::string_view s) { return AnsiToWide(s, CP_UTF8); }
+
+} // namespace satchel

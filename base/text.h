@@ -1,0 +1,29 @@
+// Byte-string helpers that respect the ANSI code page: the second byte of a
+// double-byte character is never taken for "\", ":" or a line break.
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace satchel {
+
+// Index of the last "\" or ":" that is a character of its own, or npos.
+std::size_t LastSeparator(std::string_view path);
+// What follows the last "\" or ":" (empty when the path ends with one).
+std::string FileNamePart(std::string_view path);
+// Everything up to and including the last "\" or ":" (empty when none).
+std::string FolderPart(std::string_view path);
+// Cuts at the last "." after the last separator and puts `ext` (which begins
+// with its own ".") in its place, or appends `ext` when there is no such ".".
+std::string ReplaceExt(std::string_view path, std::string_view ext);
+// True when the last character of `path` is a "\" of its own.
+bool EndsWithBackslash(std::string_view path);
+// Every lone LF and lone CR becomes CR LF; CR LF stays.
+std::string NormalizeLineBreaks(std::string_view text);
+
+// Conversions between the ANSI code page and UTF-8/UTF-16.
+std::wstring AnsiToWide(std::string_view s, unsigned codePage = 0);
+std::string WideToAnsi(std::wstring_view s, unsigned codePage = 0);
+std::string WideToUtf8(std::wstring_view s);
+std::wstring Utf8ToWide(std::string_view s);
+
+} // namespace satchel

@@ -1,0 +1,27 @@
+# satchel_test(NAME <name> SOURCES <files...> [LIBS <libs...>] [CP 932|1252]
+#              [TIMEOUT <s>] [NO_GTEST_MAIN])
+# One test program, one ctest entry; ctest runs it under Wine through the
+# cross-compiling emulator. CP chooses the ANSI code page it runs with.
+function(satchel_test)
+  cmake_parse_arguments(T "NO_GTEST_MAIN" "NAME;CP;TIMEOUT" "SOURCES;LIBS;DEPENDS" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  if(T_NO_GTEST_MAIN)
+    target_link_libraries(${T_NAME} PRIVATE GTest::gtest ${T_LIBS})
+  else()
+    target_link_libraries(${T_NAME} PRIVATE GTest::gtest_main ${T_LIBS})
+  endif()
+  set_target_properties(${T_NAME} PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/tests")
+  if(T_DEPENDS)
+    add_dependencies(${T_NAME} ${T_DEPENDS})
+  endif()
+  if(NOT T_CP)
+    set(T_CP 1252)
+  endif()
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 300)
+  endif()
+  add_test(NAME ${T_NAME} COMMAND ${T_NAME} WORKING_DIRECTORY "${CMAKE_BINARY_DIR}/tests")
+  set_tests_properties(${T_NAME} PROPERTIES
+    ENVIRONMENT "SATCHEL_CP=${T_CP};SATCHEL_SRC=${PROJECT_SOURCE_DIR};SATCHEL_BUILD=${CMAKE_BINARY_DIR}"
+    TIMEOUT ${T_TIMEOUT})
+endfunction()
