@@ -1,8 +1,9 @@
 // The self-extractor: a program file whose own image is followed by a ZIP
 // archive. Run by a person it shows a window; run by a script with -d, -t,
 // -o and -q it works without asking and answers with its exit code.
-#include <shellapi.h>
 #include <windows.h>
+
+#include <shellapi.h>
 
 #include <vector>
 

@@ -1,9 +1,10 @@
 #include "sfx/window.h"
 
+#include <windows.h>
+
 #include <commctrl.h>
 #include <shellapi.h>
 #include <shlobj.h>
-#include <windows.h>
 
 #include "base/text.h"
 #include "sfx/resource.h"
