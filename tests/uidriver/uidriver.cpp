@@ -1,0 +1,229 @@
+#include "tests/uidriver/uidriver.h"
+
+#include <stdexcept>
+
+namespace satchel::uidriver {
+
+namespace {
+
+constexpr DWORD kPollMs = 10;
+
+struct Search {
+  const std::string &caption;
+  const std::string &cls;
+  HWND found = nullptr;
+};
+
+BOOL CALLBACK MatchTop(HWND hwnd, LPARAM lp) {
+  auto &s = *reinterpret_cast<Search *>(lp);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (pid != GetCurrentProcessId() || !IsWindowVisible(hwnd))
+    return TRUE;
+  if ((!s.caption.empty() && WindowText(hwnd) != s.caption) || (!s.cls.empty() && ClassName(hwnd) != s.cls))
+    return TRUE;
+  s.found = hwnd;
+  return FALSE;
+}
+
+BOOL CALLBACK CollectChild(HWND c, LPARAM lp) {
+  reinterpret_cast<std::vector<HWND> *>(lp)->push_back(c);
+  return TRUE;
+}
+
+bool Visible(HWND hwnd) { return IsWindowVisible(hwnd) != FALSE; }
+
+} // namespace
+
+bool WaitUntil(const std::function<bool()> &condition, DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    if (condition())
+      return true;
+    if (GetTickCount() - start >= timeoutMs)
+      return false;
+    Sleep(kPollMs);
+  }
+}
+
+HWND WaitForWindow(const std::string &caption, const std::string &cls, DWORD timeoutMs) {
+  HWND found = nullptr;
+  WaitUntil(
+      [&] {
+        Search s{caption, cls};
+        EnumWindows(MatchTop, reinterpret_cast<LPARAM>(&s));
+        found = s.found;
+        return found != nullptr;
+      },
+      timeoutMs);
+  return found;
+}
+
+bool WaitGone(HWND hwnd, DWORD timeoutMs) {
+  return WaitUntil([&] { return !IsWindow(hwnd) || !IsWindowVisible(hwnd); }, timeoutMs);
+}
+
+std::string WindowText(HWND hwnd) {
+  // WM_GETTEXT rather than GetWindowText, which does not read another
+  // thread's edit boxes.
+  DWORD_PTR len = 0;
+  if (!SendMessageTimeoutA(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_NORMAL, kDefaultTimeout, &len))
+    return {};
+  std::string s(len + 1, '\0');
+  DWORD_PTR got = 0;
+  SendMessageTimeoutA(hwnd, WM_GETTEXT, s.size(), reinterpret_cast<LPARAM>(s.data()), SMTO_NORMAL, kDefaultTimeout,
+                      &got);
+  s.resize(got);
+  return s;
+}
+
+std::string ClassName(HWND hwnd) {
+  char buf[256] = "";
+  GetClassNameA(hwnd, buf, sizeof buf);
+  return buf;
+}
+
+ControlInfo Describe(HWND c) {
+  ControlInfo i;
+  i.hwnd = c;
+  i.cls = ClassName(c);
+  i.text = WindowText(c);
+  i.id = GetDlgCtrlID(c);
+  GetWindowRect(c, &i.rect);
+  HWND top = GetAncestor(c, GA_ROOT);
+  MapWindowPoints(nullptr, top, reinterpret_cast<POINT *>(&i.rect), 2);
+  i.visible = Visible(c);
+  i.enabled = IsWindowEnabled(c) != FALSE;
+  if (i.cls == "Button") {
+    DWORD_PTR state = 0;
+    SendMessageTimeoutA(c, BM_GETCHECK, 0, 0, SMTO_NORMAL, kDefaultTimeout, &state);
+    i.checked = state == BST_CHECKED;
+  }
+  return i;
+}
+
+std::vector<ControlInfo> Controls(HWND top) {
+  std::vector<HWND> handles;
+  EnumChildWindows(top, CollectChild, reinterpret_cast<LPARAM>(&handles));
+  std::vector<ControlInfo> out;
+  for (HWND c : handles)
+    out.push_back(Describe(c));
+  return out;
+}
+
+HWND FindControl(HWND top, const std::string &text, const std::string &cls) {
+  for (const auto &c : Controls(top))
+    if (c.text == text && (cls.empty() || c.cls == cls))
+      return c.hwnd;
+  throw std::runtime_error("no control \"" + text + "\" in \"" + WindowText(top) + "\"");
+}
+
+void Sync(HWND hwnd) {
+  // Sent messages are handled in the order they arrive, so this returns once
+  // everything sent before it was handled, or once a handler's nested modal
+  // loop picked it up.
+  DWORD_PTR r = 0;
+  SendMessageTimeoutA(hwnd, WM_NULL, 0, 0, SMTO_NORMAL, kDefaultTimeout, &r);
+}
+
+bool Click(HWND control) {
+  if (!IsWindow(control) || !Visible(control) || !IsWindowEnabled(control))
+    return false;
+  // Asynchronous: the click may open a modal box that this thread answers.
+  SendNotifyMessageA(control, BM_CLICK, 0, 0);
+  Sync(control);
+  return true;
+}
+
+bool SetChecked(HWND control, bool checked) {
+  if (Describe(control).checked == checked)
+    return true;
+  return Click(control);
+}
+
+void Type(HWND edit, const std::string &text) {
+  DWORD_PTR r = 0;
+  SendMessageTimeoutA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_NORMAL, kDefaultTimeout, &r);
+}
+
+void PressKey(HWND top, UINT vk) {
+  GUITHREADINFO gti{};
+  gti.cbSize = sizeof gti;
+  HWND target = top;
+  if (GetGUIThreadInfo(GetWindowThreadProcessId(top, nullptr), &gti) && gti.hwndFocus)
+    target = gti.hwndFocus;
+  UINT scan = MapVirtualKeyA(vk, MAPVK_VK_TO_VSC);
+  PostMessageA(target, WM_KEYDOWN, vk, 1 | (scan << 16));
+  PostMessageA(target, WM_KEYUP, vk, 1 | (scan << 16) | (3u << 30));
+}
+
+void CloseBox(HWND top) { PostMessageA(top, WM_CLOSE, 0, 0); }
+
+MessageBoxInfo ReadMessageBox(HWND box) {
+  MessageBoxInfo m;
+  m.hwnd = box;
+  m.caption = WindowText(box);
+  for (const auto &c : Controls(box)) {
+    if (!c.visible)
+      continue;
+    if (c.cls == "Button") {
+      m.buttons.push_back(c.text);
+    } else if (c.cls == "Static") {
+      if (GetWindowLongA(c.hwnd, GWL_STYLE) & SS_ICON) {
+        m.hasIcon = m.hasIcon || SendMessageA(c.hwnd, STM_GETICON, 0, 0) != 0;
+      } else if (!c.text.empty()) {
+        m.text += (m.text.empty() ? "" : "\n") + c.text;
+      }
+    }
+  }
+  return m;
+}
+
+bool Answer(HWND box, const std::string &button) {
+  for (const auto &c : Controls(box))
+    if (c.cls == "Button" && c.text == button)
+      return Click(c.hwnd);
+  return false;
+}
+
+bool SaveWindowBitmap(HWND hwnd, const std::string &bmpPath) {
+  RECT r;
+  if (!GetWindowRect(hwnd, &r))
+    return false;
+  int w = r.right - r.left, h = r.bottom - r.top;
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = w;
+  bi.bmiHeader.biHeight = h;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 24;
+  void *bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(dc, bmp);
+  BOOL ok = PrintWindow(hwnd, dc, 0);
+  GdiFlush();
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+  bool written = false;
+  if (ok) {
+    DWORD stride = (DWORD(w) * 3 + 3) & ~3u, size = stride * DWORD(h);
+    BITMAPFILEHEADER fh{};
+    fh.bfType = 0x4D42;
+    fh.bfOffBits = sizeof fh + sizeof bi.bmiHeader;
+    fh.bfSize = fh.bfOffBits + size;
+    HANDLE f = CreateFileA(bmpPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (f != INVALID_HANDLE_VALUE) {
+      DWORD n;
+      written = WriteFile(f, &fh, sizeof fh, &n, nullptr) &&
+                WriteFile(f, &bi.bmiHeader, sizeof bi.bmiHeader, &n, nullptr) && WriteFile(f, bits, size, &n, nullptr);
+      CloseHandle(f);
+    }
+  }
+  DeleteObject(bmp);
+  return written;
+}
+
+} // namespace satchel::uidriver

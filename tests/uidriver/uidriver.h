@@ -1,0 +1,87 @@
+// Finds and drives the windows of a program under test, from a thread other
+// than the one that runs them. The dialog's thread runs its own message loop
+// (a modal run); every call here either posts to it or waits for it with a
+// time-out, so a test never sleeps for a fixed time and never deadlocks on a
+// dialog that opens a nested message box.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <future>
+#include <string>
+#include <vector>
+
+namespace satchel::uidriver {
+
+constexpr DWORD kDefaultTimeout = 10000; // ms
+
+// One child window of a top-level window, as a test sees it.
+struct ControlInfo {
+  HWND hwnd = nullptr;
+  std::string cls;  // window class, e.g. "Button", "Edit", "Static"
+  std::string text; // window text (an edit box's contents)
+  int id = 0;
+  RECT rect{};          // relative to the top-level window's client area
+  bool visible = false; // own WS_VISIBLE and every parent's
+  bool enabled = false;
+  bool checked = false; // check boxes and radio buttons
+};
+
+// The first visible top-level window with this caption (exact, empty: any)
+// and window class (exact, empty: any) in this process, polled until
+// `timeoutMs`; null when none appeared.
+HWND WaitForWindow(const std::string &caption, const std::string &cls = "", DWORD timeoutMs = kDefaultTimeout);
+// True once `hwnd` is destroyed or hidden, polled until `timeoutMs`.
+bool WaitGone(HWND hwnd, DWORD timeoutMs = kDefaultTimeout);
+// Polls `condition` every few milliseconds until it holds or the time is up.
+bool WaitUntil(const std::function<bool()> &condition, DWORD timeoutMs = kDefaultTimeout);
+
+std::string WindowText(HWND hwnd);
+std::string ClassName(HWND hwnd);
+
+// Every descendant of `top`, in Z order (creation order for our forms).
+std::vector<ControlInfo> Controls(HWND top);
+// The first descendant whose text is `text` (and whose class is `cls`,
+// when given); throws std::runtime_error when there is none.
+HWND FindControl(HWND top, const std::string &text, const std::string &cls = "");
+ControlInfo Describe(HWND control);
+
+// Waits until the window's thread has handled everything sent to it so far.
+// It also returns when that thread opens a nested modal loop (a message box).
+void Sync(HWND hwnd);
+
+// Clicks a push button, check box or radio button as the mouse would (the
+// control's own BM_CLICK). False, doing nothing, for a disabled or hidden
+// control. Returns once the click was handled, or once the handler opened a
+// nested modal loop.
+bool Click(HWND control);
+// Sets the check state by clicking when it differs.
+bool SetChecked(HWND control, bool checked);
+// Replaces an edit box's text (WM_SETTEXT, so EN_CHANGE is sent).
+void Type(HWND edit, const std::string &text);
+// Posts a key press (down and up) to the window that has the focus in the
+// thread of `top` (or to `top`). Does not wait: a key that closes a modal
+// run is judged by the run's result.
+void PressKey(HWND top, UINT vk);
+// Asks the window to close, as the close box does (WM_CLOSE, posted).
+void CloseBox(HWND top);
+
+// A message box of either sort, ours or the system's.
+struct MessageBoxInfo {
+  HWND hwnd = nullptr;
+  std::string caption;
+  std::string text;                 // the static texts, joined with "\n"
+  std::vector<std::string> buttons; // visible buttons' captions, in Z order
+  bool hasIcon = false;
+};
+MessageBoxInfo ReadMessageBox(HWND box);
+// Clicks the button captioned `button`; false when there is none.
+bool Answer(HWND box, const std::string &button);
+
+// Captures the window with its frame into a 24-bit BMP file (PrintWindow).
+bool SaveWindowBitmap(HWND hwnd, const std::string &bmpPath);
+
+// Runs `f` (which typically runs a modal dialog) on a thread of its own.
+template <typename F> auto RunOnThread(F &&f) { return std::async(std::launch::async, std::forward<F>(f)); }
+
+} // namespace satchel::uidriver
