@@ -12,20 +12,20 @@ namespace mailhost {
 using CommandHandler = void(WINAPI *)(HWND, LPARAM);
 
 struct RegisteredCommand {
-  int id;               // the menu identifier handed back to the plug-in
+  int id; // the menu identifier handed back to the plug-in
   std::string description;
   int windowType;
   CommandHandler handler;
 };
 
 struct Attachment {
-  HWND window;          // the compose window the plug-in named
-  std::string path;     // the file as the plug-in passed it
-  std::string name;     // its file-name part
+  HWND window;      // the compose window the plug-in named
+  std::string path; // the file as the plug-in passed it
+  std::string name; // its file-name part
   std::string mimeType;
-  std::string bytes;    // a copy taken during the call: the plug-in deletes
-                        // the file as soon as the call returns
-  bool readable;        // false when the file could not be read
+  std::string bytes; // a copy taken during the call: the plug-in deletes
+                     // the file as soon as the call returns
+  bool readable;     // false when the file could not be read
 };
 
 // Everything the host functions have been asked to do so far.
