@@ -42,21 +42,32 @@ using namespace mailhost;
 
 extern "C" {
 
+// No C++ exception may travel back into the plug-in that called.
 int WINAPI BKA_RegisterCommand(LPCSTR description, int windowType, CommandHandler handler) {
-  auto &cmds = Log().commands;
-  int id = kFirstCommandId + int(cmds.size());
-  cmds.push_back({id, description ? description : "", windowType, handler});
-  return id;
+  try {
+    auto &cmds = Log().commands;
+    int id = kFirstCommandId + int(cmds.size());
+    cmds.push_back({id, description ? description : "", windowType, handler});
+    return id;
+  } catch (...) {
+    return 0;
+  }
 }
 
+// Answers 0 when the file was read (and handed to the attach hook), -1 when
+// it could not be.
 int WINAPI BKA_CompAttachFile(HWND window, LPCSTR path, LPCSTR mimeType) {
-  Attachment a{window, path ? path : "", {}, mimeType ? mimeType : "", {}, false};
-  a.name = satchel::FileNamePart(a.path);
-  a.readable = !a.path.empty() && ReadWholeFile(a.path, a.bytes);
-  Log().attachments.push_back(a);
-  if (g_attachHook)
-    g_attachHook(Log().attachments.back());
-  return a.readable ? 0 : -1;
+  try {
+    Attachment a{window, path ? path : "", {}, mimeType ? mimeType : "", {}, false};
+    a.name = satchel::FileNamePart(a.path);
+    a.readable = !a.path.empty() && ReadWholeFile(a.path, a.bytes);
+    Log().attachments.push_back(a);
+    if (g_attachHook)
+      g_attachHook(Log().attachments.back());
+    return a.readable ? 0 : -1;
+  } catch (...) {
+    return -1;
+  }
 }
 
 // The other host functions are resolved by plug-ins but this host's plug-in

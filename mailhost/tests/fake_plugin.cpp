@@ -56,6 +56,10 @@ void WINAPI AttachCommand(HWND window, LPARAM) {
     DeleteFileA(path.c_str());
     Note("attached " + std::to_string(rc));
   }
+  // A file that is gone by the time the host looks must not be attached.
+  std::string gone = std::string(temp) + "fake-plugin-gone.bin";
+  DeleteFileA(gone.c_str());
+  Note("gone " + std::to_string(attach(window, gone.c_str(), "application/octet-stream")));
 }
 
 } // namespace

@@ -259,9 +259,11 @@ TEST(MailHost, ComposeMenuCommandAttachesIntoTheStore) {
     EXPECT_EQ(ListText(list, int(i), 1), std::to_string(files[i].bytes.size()));
     EXPECT_EQ(ListText(list, int(i), 2), files[i].mime);
   }
-  // The host accepted each one.
+  // The host accepted each one, and refused the file that was not there.
+  EXPECT_TRUE(WaitUntil([&] { return f.Called("gone -1"); }));
   EXPECT_TRUE(f.Called("attached 0"));
   EXPECT_FALSE(f.Called("attached -1"));
+  EXPECT_EQ(t.host().Attachments(compose).size(), files.size());
 
   std::string eml = ReadAll(t.host().MessagePath(compose));
   EXPECT_EQ(eml.find("Content-Type: multipart/mixed;"), eml.find("Content-Type:"));
