@@ -1,18 +1,112 @@
-// Placeholder until the dialog framework lands: system message boxes.
 #include "ui/msgdlg.h"
 
-#include <windows.h>
+#include <algorithm>
+#include <vector>
+
+#include "ui/form.h"
 
 namespace satchel::ui {
 
-int MessageDlg(const std::string &text, MsgKind kind, MsgButtons buttons) {
-  static const char *const captions[] = {"警告", "エラー", "情報", "確認"};
-  static const UINT icons[] = {MB_ICONWARNING, MB_ICONERROR, MB_ICONINFORMATION, MB_ICONQUESTION};
-  static const UINT styles[] = {MB_OK, MB_YESNO, MB_YESNOCANCEL, MB_OKCANCEL};
-  return MessageBoxA(nullptr, text.c_str(), captions[int(kind)],
-                     icons[int(kind)] | styles[int(buttons)] | MB_TASKMODAL | MB_SETFOREGROUND);
+namespace {
+
+constexpr int kMargin = 12, kIconSize = 32, kButtonWidth = 75, kButtonHeight = 25, kButtonGap = 8;
+
+struct ButtonSpec {
+  const char *text;
+  int result;
+};
+
+std::vector<ButtonSpec> ButtonsOf(MsgButtons b) {
+  switch (b) {
+  case MsgButtons::Ok:
+    return {{"OK", 1}};
+  case MsgButtons::YesNo:
+    return {{"はい(&Y)", 6}, {"いいえ(&N)", 7}};
+  case MsgButtons::YesNoCancel:
+    return {{"はい(&Y)", 6}, {"いいえ(&N)", 7}, {"キャンセル", 2}};
+  case MsgButtons::OkCancel:
+    return {{"OK", 1}, {"キャンセル", 2}};
+  }
+  return {{"OK", 1}};
 }
 
-bool InputQuery(const std::string &, const std::string &, std::string &) { return false; }
+// The message dialog: its layout follows the text, so its table is made at
+// run time. The first button is the default; Esc presses Cancel, else No,
+// else OK; the close box answers Cancel.
+class TMessageForm : public Form {
+public:
+  TMessageForm(const std::string &text, MsgKind kind, MsgButtons buttons) {
+    static const char *const captions[] = {"警告", "エラー", "情報", "確認"};
+    static const LPCSTR icons[] = {IDI_WARNING, IDI_ERROR, IDI_INFORMATION, IDI_QUESTION};
+    std::vector<ButtonSpec> specs = ButtonsOf(buttons);
+    UniqueGdi font = CreateDialogFont();
+    SIZE ts = MeasureText(static_cast<HFONT>(font.get()), text, GetSystemMetrics(SM_CXSCREEN) / 2, true);
+    int body = std::max<int>(kIconSize, ts.cy);
+    int rowWidth = int(specs.size()) * kButtonWidth + (int(specs.size()) - 1) * kButtonGap;
+    int width = std::max<int>(kMargin * 3 + kIconSize + ts.cx, rowWidth + 2 * kMargin);
+    int buttonTop = kMargin + body + kMargin + 4;
+    int height = buttonTop + kButtonHeight + kMargin;
+
+    // Cancel, else No, else OK: always the last button.
+    std::size_t cancel = specs.size() - 1;
+    std::vector<ControlDef> rows;
+    rows.push_back({"Image", Kind::Icon, kMargin, kMargin, kIconSize, kIconSize, "", -1});
+    rows.push_back({"Message", Kind::Label, kMargin * 2 + kIconSize, kMargin + (body - ts.cy) / 2, ts.cx, ts.cy,
+                    text.c_str(), -1, WordBreak | NoPrefix});
+    static const char *const names[] = {"Button1", "Button2", "Button3"};
+    for (std::size_t i = 0; i < specs.size(); ++i) {
+      unsigned props = (i == 0 ? unsigned(Default) : 0u) | (i == cancel ? unsigned(Cancel) : 0u);
+      rows.push_back({names[i], Kind::Button, (width - rowWidth) / 2 + int(i) * (kButtonWidth + kButtonGap), buttonTop,
+                      kButtonWidth, kButtonHeight, specs[i].text, int(i), props, specs[i].result});
+    }
+    const FormDef window{"TMessageForm", captions[int(kind)], kDialogFrame, kDialogExStyle, width, height, true, true};
+    Build(window, rows.data(), rows.size(),
+          {SATCHEL_CONTROL(Image), SATCHEL_CONTROL(Message), SATCHEL_CONTROL(Button1), SATCHEL_CONTROL(Button2),
+           SATCHEL_CONTROL(Button3)});
+    Image.SetIcon(LoadIconA(nullptr, icons[int(kind)]));
+  }
+
+  Control Image, Message, Button1, Button2, Button3;
+};
+
+// The input box: one prompt line whose accelerator focuses the text box.
+class TInputQueryForm : public Form {
+public:
+  TInputQueryForm(const std::string &caption, const std::string &prompt, const std::string &value) {
+    UniqueGdi font = CreateDialogFont();
+    SIZE ps = MeasureText(static_cast<HFONT>(font.get()), prompt);
+    int width = std::max<int>(296, ps.cx + 2 * kMargin), row = 2 * kButtonWidth + kButtonGap;
+    const ControlDef rows[] = {
+        {"Prompt", Kind::Label, kMargin, kMargin, ps.cx, ps.cy, prompt.c_str(), -1, AutoSize, 0, nullptr, nullptr,
+         nullptr, "Edit"},
+        {"Edit", Kind::Edit, kMargin, 32, width - 2 * kMargin, 21, value.c_str(), 0},
+        {"OkButton", Kind::Button, (width - row) / 2, 66, kButtonWidth, kButtonHeight, "OK", 1, Default, 1},
+        {"CancelButton", Kind::Button, (width - row) / 2 + kButtonWidth + kButtonGap, 66, kButtonWidth, kButtonHeight,
+         "キャンセル", 2, Cancel, 2},
+    };
+    const FormDef window{
+        "TInputQueryForm", caption.c_str(), kDialogFrame, kDialogExStyle, width, 66 + 25 + kMargin, true, true};
+    Build(window, rows,
+          {SATCHEL_CONTROL(Prompt), SATCHEL_CONTROL(Edit), SATCHEL_CONTROL(OkButton), SATCHEL_CONTROL(CancelButton)});
+    Edit.Send(EM_SETSEL, 0, -1);
+  }
+
+  Control Prompt, Edit, OkButton, CancelButton;
+};
+
+} // namespace
+
+int MessageDlg(const std::string &text, MsgKind kind, MsgButtons buttons) {
+  TMessageForm form(text, kind, buttons);
+  return form.ShowModal();
+}
+
+bool InputQuery(const std::string &caption, const std::string &prompt, std::string &value) {
+  TInputQueryForm form(caption, prompt, value);
+  if (form.ShowModal() != kModalOk)
+    return false;
+  value = form.Edit.Text();
+  return true;
+}
 
 } // namespace satchel::ui

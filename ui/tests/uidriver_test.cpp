@@ -20,6 +20,4 @@ TEST(UiDriver, ReadsAndAnswersASystemMessageBox) {
   EXPECT_FALSE(ud::Answer(box, "OK")) << "the box is gone";
 }
 
-TEST(UiDriver, WaitForWindowTimesOutWithoutAWindow) {
-  EXPECT_EQ(ud::WaitForWindow("no such window", "", 50), nullptr);
-}
+TEST(UiDriver, WaitForWindowTimesOutWithoutAWindow) { EXPECT_EQ(ud::WaitForWindow("no such window", "", 50), nullptr); }

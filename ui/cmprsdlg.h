@@ -1,0 +1,30 @@
+// The progress dialog shown while an archive is built. Nothing processes
+// window messages while the ZIP library works, so every update repaints at
+// once. The user cannot close it: it has no close box, and its cancel
+// button is never shown.
+#pragma once
+#include <string>
+
+#include "ui/form.h"
+
+namespace satchel::ui {
+
+class TCompressingDlg : public Form {
+public:
+  // Hidden, without owner; centred on the screen when shown. Make it with
+  // new and end it with Release() (or Close() first, then Release()).
+  TCompressingDlg();
+
+  Control CancelBtn;
+  Control ProgressBar;
+  Control Label1;
+
+  // Bar range 0..count, position 0.
+  void ResetProgress(int count);
+  // The status line; "&" marks an accelerator, as in every label.
+  void SetStatusText(const std::string &text);
+  // One step (1) forward.
+  void StepProgress();
+};
+
+} // namespace satchel::ui
