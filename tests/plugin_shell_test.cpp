@@ -235,3 +235,51 @@ TEST(ZipLibraryCheck, LibraryWithoutZpVersionIsRefused) {
   ASSERT_TRUE(seen.found);
   EXPECT_EQ(seen.text, "zip32.dll not found.");
 }
+
+TEST(MenuInit, OnlyComposeMenusGetTheCommand) {
+  PluginFolder folder("full");
+  Library lib(folder.dll());
+  ASSERT_NE(lib.module, nullptr);
+  auto menuInit = reinterpret_cast<int(WINAPI *)(HWND, HMENU, int)>(lib["BKC_OnMenuInit"]);
+  auto makeBar = [](int subMenus) {
+    HMENU bar = CreateMenu();
+    for (int i = 0; i < subMenus; ++i)
+      AppendMenuA(bar, MF_POPUP, UINT_PTR(CreatePopupMenu()), "Sub");
+    return bar;
+  };
+  auto &commands = mailhost::Log().commands;
+
+  HMENU main = makeBar(4);
+  size_t before = commands.size();
+  EXPECT_EQ(menuInit(nullptr, main, 1), 0);
+  EXPECT_EQ(commands.size(), before);
+  EXPECT_EQ(GetMenuItemCount(GetSubMenu(main, 3)), 0);
+  DestroyMenu(main);
+
+  HMENU compose = makeBar(4);
+  EXPECT_EQ(menuInit(nullptr, compose, 10), 0);
+  ASSERT_EQ(commands.size(), before + 1);
+  HMENU tools = GetSubMenu(compose, 3);
+  ASSERT_EQ(GetMenuItemCount(tools), 2);
+  EXPECT_EQ(GetMenuState(tools, 0, MF_BYPOSITION) & MF_SEPARATOR, UINT(MF_SEPARATOR));
+  char text[64] = {};
+  GetMenuStringA(tools, 1, text, sizeof text, MF_BYPOSITION);
+  EXPECT_STREQ(text, "Zip and attach...");
+  // The host's command identifier is the item's identifier, unchanged.
+  EXPECT_EQ(int(GetMenuItemID(tools, 1)), commands.back().id);
+  EXPECT_EQ(commands.back().windowType, 10);
+  // Each call registers again and adds its own pair.
+  EXPECT_EQ(menuInit(nullptr, compose, 10), 0);
+  EXPECT_EQ(GetMenuItemCount(tools), 4);
+  EXPECT_EQ(commands.size(), before + 2);
+  DestroyMenu(compose);
+
+  // Without a fourth sub-menu nothing is appended, but the command is
+  // still registered.
+  HMENU small = makeBar(3);
+  EXPECT_EQ(menuInit(nullptr, small, 10), 0);
+  EXPECT_EQ(commands.size(), before + 3);
+  for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(GetMenuItemCount(GetSubMenu(small, i)), 0);
+  DestroyMenu(small);
+}
