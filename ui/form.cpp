@@ -53,7 +53,8 @@ KindStyle StyleOf(const ControlDef &d) {
   auto p = [&](Prop f) { return (d.props & f) != 0; };
   switch (d.kind) {
   case Kind::Label:
-    return {"Static", DWORD((p(WordBreak) ? SS_LEFT : SS_LEFTNOWORDWRAP) | (p(NoPrefix) ? SS_NOPREFIX : 0)), 0};
+    return {"Static",
+            DWORD((p(WordBreak) ? SS_LEFT | SS_EDITCONTROL : SS_LEFTNOWORDWRAP) | (p(NoPrefix) ? SS_NOPREFIX : 0)), 0};
   case Kind::Button:
     return {"Button", DWORD(p(Default) ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), 0};
   case Kind::BitBtn:
@@ -165,10 +166,12 @@ SIZE MeasureText(HFONT font, const std::string &text, int maxWidth, bool noPrefi
   RECT r{0, 0, maxWidth, 0};
   const std::string &t = text.empty() ? std::string(" ") : text;
   DrawTextA(dc, t.c_str(), int(t.size()), &r,
-            DT_CALCRECT | (maxWidth > 0 ? DT_WORDBREAK : DT_SINGLELINE) | (noPrefix ? DT_NOPREFIX : 0));
+            DT_CALCRECT | (maxWidth > 0 ? DT_WORDBREAK | DT_EDITCONTROL : DT_SINGLELINE) |
+                (noPrefix ? DT_NOPREFIX : 0));
   SelectObject(dc, old);
   ReleaseDC(nullptr, dc);
-  return {r.right - r.left, r.bottom - r.top};
+  // A word longer than the line (a long path) is broken, never widened.
+  return {maxWidth > 0 ? std::min<LONG>(r.right - r.left, maxWidth) : r.right - r.left, r.bottom - r.top};
 }
 
 Form::~Form() {
