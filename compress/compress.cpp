@@ -12,9 +12,7 @@ ZipEntryPoints &ZipLibrary() {
   return entries;
 }
 
-int32_t TCompress::Compress(const std::string &, const std::string &, const std::vector<std::string> &) {
-  return -1;
-}
+int32_t TCompress::Compress(const std::string &, const std::string &, const std::vector<std::string> &) { return -1; }
 
 namespace {
 bool IsFile(const std::string &path) {

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -35,7 +36,26 @@ public:
                    const std::vector<std::string> &files) override;
 
   HMODULE LibHandle = nullptr;
+
+private:
+  // Builds the program file from sfx32.dat and the archive; false after it
+  // has told the user why it could not.
+  bool BuildSelfExtractor(const std::string &zipName);
 };
+
+// Raised when a file operation of the job fails; carries the system's code.
+struct InOutError : std::runtime_error {
+  InOutError(DWORD code, const std::string &file);
+  DWORD Code;
+};
+
+namespace ui {
+class TCompressingDlg;
+}
+// Everything the ZIP library printed in the current job, and the progress
+// dialog its print callback moves.
+extern std::string ZipOutputLog;
+extern ui::TCompressingDlg *CompressingDlg;
 
 // The library's entry points, filled by LoadDll; valid while the module
 // that filled them stays loaded.

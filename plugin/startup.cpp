@@ -43,13 +43,21 @@ void ReportStartUpFailure() {
     p += 4;
   };
   // DWORD WINAPI thunk(LPVOID): return MessageBoxA(0, t, c, MB_ICONERROR | MB_TASKMODAL);
-  *p++ = 0x68; emit32(MB_OK | MB_ICONERROR | MB_TASKMODAL | MB_SETFOREGROUND); // push style
-  *p++ = 0x68; emit32(DWORD(UINT_PTR(c)));                                    // push caption
-  *p++ = 0x68; emit32(DWORD(UINT_PTR(t)));                                    // push text
-  *p++ = 0x6A; *p++ = 0x00;                                                   // push 0 (no owner)
-  *p++ = 0xB8; emit32(DWORD(UINT_PTR(msgbox)));                               // mov eax, MessageBoxA
-  *p++ = 0xFF; *p++ = 0xD0;                                                   // call eax
-  *p++ = 0xC2; *p++ = 0x04; *p++ = 0x00;                                      // ret 4
+  *p++ = 0x68;
+  emit32(MB_OK | MB_ICONERROR | MB_TASKMODAL | MB_SETFOREGROUND); // push style
+  *p++ = 0x68;
+  emit32(DWORD(UINT_PTR(c))); // push caption
+  *p++ = 0x68;
+  emit32(DWORD(UINT_PTR(t))); // push text
+  *p++ = 0x6A;
+  *p++ = 0x00; // push 0 (no owner)
+  *p++ = 0xB8;
+  emit32(DWORD(UINT_PTR(msgbox))); // mov eax, MessageBoxA
+  *p++ = 0xFF;
+  *p++ = 0xD0; // call eax
+  *p++ = 0xC2;
+  *p++ = 0x04;
+  *p++ = 0x00; // ret 4
   FlushInstructionCache(GetCurrentProcess(), page, 64);
   HANDLE thread = CreateThread(nullptr, 0, reinterpret_cast<LPTHREAD_START_ROUTINE>(page), nullptr, 0, nullptr);
   if (thread)

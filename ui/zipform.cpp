@@ -1,0 +1,494 @@
+#include "ui/zipform.h"
+
+#include "base/text.h"
+#include "compress/compress.h"
+#include "ui/msgdlg.h"
+#include "ui/resultfm.h"
+
+#include <cderr.h>
+#include <commdlg.h>
+#include <shlobj.h>
+
+#include <cstring>
+#include <memory>
+
+namespace satchel::ui {
+namespace {
+
+const FormDef kWindow{"TZipListForm", "Zip and attach", kDialogFrame, kDialogExStyle, 472, 353, true, false};
+
+const ControlDef kLayout[] = {
+    // name, kind, left, top, width, height, text, tab order, properties, modal result, on click, hint, parent,
+    // focus, on double-click, on key down
+    {"FilesListBox", Kind::ListBox, 8, 32, 345, 217, "", 0, MultiSelect | VScroll, 0, nullptr,
+     "You can drop file(s) here to add", nullptr, nullptr, "FilesListBoxDblClick", "FilesListBoxKeyDown"},
+    {"AddButton", Kind::Button, 360, 32, 99, 25, "&Add", 1, 0, 0, "AddButtonClick"},
+    {"RemoveButton", Kind::Button, 360, 64, 99, 25, "&Remove", 2, 0, 0, "RemoveButtonClick"},
+    {"FileNameEdit", Kind::Edit, 16, 272, 329, 20, "", 3, 0, 0, nullptr, "Extension is automatically set."},
+    {"AttachBitBtn", Kind::BitBtn, 360, 104, 99, 65, "A&ttach", 4, 0, 0, "AttachBitBtnClick"},
+    {"CancelButton", Kind::Button, 360, 216, 99, 25, "&Cancel", 5, 0, kModalCancel},
+    {"ShowResultCheckBox", Kind::CheckBox, 360, 256, 97, 17, "S&how result", 6},
+    {"SfxCheckBox", Kind::CheckBox, 360, 280, 97, 17, "&Self-extract", 7, 0, 0, "SfxCheckBoxClick"},
+    {"ArcGroupBox", Kind::GroupBox, 16, 304, 409, 41, "圧縮形式(&O)", 8, Hidden},
+    {"LhaRadioButton", Kind::RadioButton, 16, 16, 49, 17, "Lha", 0, 0, 0, "FileTypeRadioGroupClick", nullptr,
+     "ArcGroupBox"},
+    {"ZipRadioButton", Kind::RadioButton, 88, 16, 49, 17, "Zip", 1, 0, 0, "FileTypeRadioGroupClick", nullptr,
+     "ArcGroupBox"},
+    {"CabRadioButton", Kind::RadioButton, 168, 16, 49, 17, "Cab", 2, 0, 0, "FileTypeRadioGroupClick", nullptr,
+     "ArcGroupBox"},
+    {"TgzRadioButton", Kind::RadioButton, 248, 16, 65, 17, "tar+gzip", 3, 0, 0, "FileTypeRadioGroupClick", nullptr,
+     "ArcGroupBox"},
+    {"Bz2RadioButton", Kind::RadioButton, 328, 16, 65, 17, "tar+bzip2", 4, 0, 0, "FileTypeRadioGroupClick", nullptr,
+     "ArcGroupBox"},
+    {"FolderAttachButton", Kind::Button, 360, 176, 99, 25, "Attach fol&der...", 9, 0, 0, "FolderAttachButtonClick"},
+    {"ListLabel", Kind::Label, 16, 8, 120, 12, "&List of files to attach:", -1, AutoSize, 0, nullptr, nullptr, nullptr,
+     "FilesListBox"},
+    {"FileNameLabel", Kind::Label, 16, 256, 120, 12, "&File name of attachment:", -1, AutoSize, 0, nullptr, nullptr,
+     nullptr, "FileNameEdit"},
+};
+
+struct TypeInfo {
+  const char *ext, *mime;
+};
+const TypeInfo kTypes[] = {{".lzh", "application/x-lha"},
+                           {".zip", "application/zip"},
+                           {".cab", "application/x-compressed"},
+                           {".tgz", "application/x-compressed"},
+                           {".bz2", "application/x-compressed"}};
+
+const char kNoSfxForType[] = "この形式では自己解凍ファイルが作成できません。";
+const char kFolderQuestion[] =
+    "フォルダごと圧縮しますか？\r\n(「はい」を選択するとリストボックスのファイルを無視してドロップしたファイルを圧縮"
+    "します)\r\n(「いいえ」を選択するとフォルダ内のファイル全てをリストボックスに追加します)";
+const char kEmptyList[] = "添付するファイルが選択されていません。\r\n追加またはエクスプローラからの Drag and Drop "
+                          "でファイルを追加してください。";
+const char kEmptyName[] = "添付ファイル名を入力してください。";
+const char kNoDll[] = "圧縮に必要なDLLが見つかりません。";
+
+bool IsFolder(const std::string &path) {
+  DWORD a = GetFileAttributesA(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The Attach button's picture: a page with a red arrow, 16 x 16.
+HBITMAP DrawAttachPicture() {
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bmp = CreateCompatibleBitmap(screen, 16, 16);
+  ReleaseDC(nullptr, screen);
+  HGDIOBJ old = SelectObject(dc, bmp);
+  RECT all{0, 0, 16, 16};
+  FillRect(dc, &all, GetSysColorBrush(COLOR_BTNFACE));
+  // The page, with a folded corner.
+  HPEN black = CreatePen(PS_SOLID, 1, RGB(0, 0, 0));
+  HGDIOBJ oldPen = SelectObject(dc, black);
+  HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(WHITE_BRUSH));
+  POINT page[] = {{3, 1}, {10, 1}, {13, 4}, {13, 14}, {3, 14}};
+  Polygon(dc, page, 5);
+  MoveToEx(dc, 10, 1, nullptr);
+  LineTo(dc, 10, 4);
+  LineTo(dc, 13, 4);
+  // The red arrow pointing down into the page.
+  HPEN red = CreatePen(PS_SOLID, 2, RGB(220, 0, 0));
+  SelectObject(dc, red);
+  MoveToEx(dc, 8, 3, nullptr);
+  LineTo(dc, 8, 11);
+  MoveToEx(dc, 5, 8, nullptr);
+  LineTo(dc, 8, 11);
+  LineTo(dc, 11, 8);
+  SelectObject(dc, oldPen);
+  SelectObject(dc, oldBrush);
+  DeleteObject(black);
+  DeleteObject(red);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  return bmp;
+}
+
+// Disables the thread's enabled top-level windows while a system dialog
+// without owner is open, and enables them again afterwards.
+class ThreadWindowsDisabled {
+public:
+  ThreadWindowsDisabled() {
+    EnumThreadWindows(GetCurrentThreadId(), &Collect, LPARAM(&windows_));
+    for (HWND w : windows_)
+      EnableWindow(w, FALSE);
+  }
+  ~ThreadWindowsDisabled() {
+    for (HWND w : windows_)
+      if (IsWindow(w))
+        EnableWindow(w, TRUE);
+  }
+
+private:
+  static BOOL CALLBACK Collect(HWND w, LPARAM p) {
+    if (IsWindowVisible(w) && IsWindowEnabled(w))
+      reinterpret_cast<std::vector<HWND> *>(p)->push_back(w);
+    return TRUE;
+  }
+  std::vector<HWND> windows_;
+};
+
+// A fresh folder of its own below the temporary folder.
+std::string MakeWorkFolder() {
+  char temp[MAX_PATH + 1];
+  DWORD n = GetTempPathA(sizeof temp, temp);
+  if (n == 0 || n > MAX_PATH)
+    throw std::runtime_error("The temporary folder cannot be found.");
+  for (unsigned i = 0; i < 1000; ++i) {
+    std::string dir = std::string(temp) + "Satchel-" + std::to_string(GetCurrentProcessId()) + "-" +
+                      std::to_string(GetTickCount() + i);
+    if (CreateDirectoryA(dir.c_str(), nullptr))
+      return dir + "\\";
+    if (GetLastError() != ERROR_ALREADY_EXISTS)
+      break;
+  }
+  throw std::runtime_error(std::string("A working folder cannot be made in ") + temp);
+}
+
+} // namespace
+
+TZipListForm::TZipListForm() {
+  Build(kWindow, kLayout,
+        {SATCHEL_CONTROL(FilesListBox), SATCHEL_CONTROL(AddButton), SATCHEL_CONTROL(RemoveButton),
+         SATCHEL_CONTROL(FileNameEdit), SATCHEL_CONTROL(AttachBitBtn), SATCHEL_CONTROL(CancelButton),
+         SATCHEL_CONTROL(ShowResultCheckBox), SATCHEL_CONTROL(SfxCheckBox), SATCHEL_CONTROL(ArcGroupBox),
+         SATCHEL_CONTROL(LhaRadioButton), SATCHEL_CONTROL(ZipRadioButton), SATCHEL_CONTROL(CabRadioButton),
+         SATCHEL_CONTROL(TgzRadioButton), SATCHEL_CONTROL(Bz2RadioButton), SATCHEL_CONTROL(FolderAttachButton),
+         SATCHEL_CONTROL(ListLabel), SATCHEL_CONTROL(FileNameLabel)},
+        {SATCHEL_CLICK(AddButtonClick), SATCHEL_CLICK(RemoveButtonClick), SATCHEL_KEY(FilesListBoxKeyDown),
+         SATCHEL_CLICK(FilesListBoxDblClick), SATCHEL_CLICK(AttachBitBtnClick), SATCHEL_CLICK(FolderAttachButtonClick),
+         SATCHEL_CLICK(SfxCheckBoxClick), SATCHEL_CLICK(FileTypeRadioGroupClick)});
+  AttachBitBtn.SetPicture(DrawAttachPicture());
+  FormCreate();
+}
+
+TZipListForm::~TZipListForm() = default;
+
+void TZipListForm::FormCreate() {
+  DragAcceptFiles(Handle(), TRUE);
+  zipFileName_.clear();
+  SetArchiveType(1);
+}
+
+std::vector<std::string> TZipListForm::Files() const {
+  std::vector<std::string> files;
+  int n = int(FilesListBox.Send(LB_GETCOUNT));
+  for (int i = 0; i < n; ++i) {
+    std::string s(size_t(FilesListBox.Send(LB_GETTEXTLEN, i)), '\0');
+    FilesListBox.Send(LB_GETTEXT, i, LPARAM(s.data()));
+    files.push_back(s);
+  }
+  return files;
+}
+
+void TZipListForm::AddFile(const std::string &path) { FilesListBox.Send(LB_ADDSTRING, 0, LPARAM(path.c_str())); }
+
+void TZipListForm::SetIsSfx(bool value) {
+  SfxCheckBox.SetChecked(value);
+  SfxCheckBoxClick(SfxCheckBox);
+}
+
+void TZipListForm::SetArchiveType(int value) {
+  if (value < 0 || value > 4)
+    return;
+  archiveType_ = value;
+  Control *radios[] = {&LhaRadioButton, &ZipRadioButton, &CabRadioButton, &TgzRadioButton, &Bz2RadioButton};
+  radios[value]->SetChecked(true);
+  TypeStep(nullptr);
+}
+
+std::string TZipListForm::MIMEType() const { return kTypes[archiveType_].mime; }
+std::string TZipListForm::GetArchiveExt() const { return kTypes[archiveType_].ext; }
+
+void TZipListForm::ApplyNamingRule() {
+  std::string name = ArchiveName();
+  if (name.empty())
+    return;
+  SetArchiveName(ReplaceExt(name, SfxCheckBox.Checked() ? ".exe" : GetArchiveExt()));
+}
+
+void TZipListForm::FileTypeRadioGroupClick(Control &sender) { TypeStep(&sender); }
+
+void TZipListForm::TypeStep(Control *sender) {
+  if (sender && sender->GetKind() == Kind::RadioButton)
+    archiveType_ = sender->TabOrder();
+  if (archiveType_ > 2) {
+    if (SfxCheckBox.Checked()) {
+      MessageDlg(kNoSfxForType, MsgKind::Error);
+      SfxCheckBox.SetChecked(false);
+    }
+    ShowResultCheckBox.SetChecked(false);
+    SfxCheckBox.SetEnabled(false);
+    ShowResultCheckBox.SetEnabled(false);
+  } else if (!SfxCheckBox.Enabled()) {
+    SfxCheckBox.SetEnabled(true);
+    ShowResultCheckBox.SetEnabled(true);
+  }
+  ApplyNamingRule();
+}
+
+void TZipListForm::SfxCheckBoxClick(Control &) {
+  if (SfxCheckBox.Checked() && archiveType_ > 2) {
+    MessageDlg(kNoSfxForType, MsgKind::Error);
+    SfxCheckBox.SetChecked(false);
+    ShowResultCheckBox.SetChecked(false);
+    return;
+  }
+  ApplyNamingRule();
+}
+
+void TZipListForm::AddButtonClick(Control &) {
+  // Grows the buffer when a large selection does not fit, and asks again.
+  for (DWORD size = 64 * 1024;; size *= 4) {
+    std::string buf(size, '\0');
+    OPENFILENAMEA ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = Handle();
+    ofn.lpstrFile = buf.data();
+    ofn.nMaxFile = size;
+    ofn.Flags = OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY |
+                OFN_ENABLESIZING;
+    if (!GetOpenFileNameA(&ofn)) {
+      if (CommDlgExtendedError() == FNERR_BUFFERTOOSMALL && size < 64u * 1024 * 1024)
+        continue;
+      return;
+    }
+    // One name: the full path. Several: the folder, then the names.
+    std::vector<std::string> parts;
+    for (const char *p = buf.c_str(); *p; p += std::strlen(p) + 1)
+      parts.push_back(p);
+    if (parts.size() == 1) {
+      AddFile(parts[0]);
+    } else if (!parts.empty()) {
+      std::string dir = parts[0];
+      if (!EndsWithBackslash(dir))
+        dir += '\\';
+      for (size_t i = 1; i < parts.size(); ++i)
+        AddFile(dir + parts[i]);
+    }
+    break;
+  }
+  std::vector<std::string> files = Files();
+  if (!files.empty())
+    SetArchiveName(FileNamePart(files[0]));
+  TypeStep(nullptr);
+}
+
+void TZipListForm::RemoveButtonClick(Control &) {
+  for (int i = int(FilesListBox.Send(LB_GETCOUNT)) - 1; i >= 0; --i)
+    if (FilesListBox.Send(LB_GETSEL, i) > 0)
+      FilesListBox.Send(LB_DELETESTRING, i);
+}
+
+void TZipListForm::FilesListBoxKeyDown(Control &sender, WORD key, unsigned) {
+  if (key == VK_DELETE)
+    RemoveButtonClick(sender);
+}
+
+void TZipListForm::FilesListBoxDblClick(Control &) {
+  int caret = int(FilesListBox.Send(LB_GETCARETINDEX));
+  std::vector<std::string> files = Files();
+  if (caret < 0 || caret >= int(files.size()))
+    return; // an empty list names nothing
+  SetArchiveName(ReplaceExt(FileNamePart(files[caret]), SfxCheckBox.Checked() ? ".exe" : GetArchiveExt()));
+}
+
+void TZipListForm::OnDropFiles(UniqueDrop drop) {
+  int before = int(FilesListBox.Send(LB_GETCOUNT));
+  std::string baseFolder;
+  int answer = kModalCancel; // not asked yet
+  bool asked = false;
+  UINT count = DragQueryFileA(drop.get(), 0xFFFFFFFF, nullptr, 0);
+  for (UINT i = 0; i < count; ++i) {
+    // Asked for its length first, so a long path is never cut.
+    UINT len = DragQueryFileA(drop.get(), i, nullptr, 0);
+    std::string path(len, '\0');
+    DragQueryFileA(drop.get(), i, path.data(), len + 1);
+    if (!IsFolder(path)) {
+      AddFile(path);
+      continue;
+    }
+    SetForegroundWindow(Handle());
+    if (!asked) {
+      answer = MessageDlg(kFolderQuestion, MsgKind::Confirmation, MsgButtons::YesNoCancel);
+      asked = true;
+    }
+    if (answer == 6) {
+      if (baseFolder.empty()) {
+        FilesListBox.Send(LB_RESETCONTENT);
+        baseFolder = count == 1 && !IncludeFolderName ? path : FolderPart(path);
+      }
+      CollectFolderFiles(path);
+    } else if (answer == 7) {
+      CollectFolderFiles(path);
+    } else {
+      for (int k = int(FilesListBox.Send(LB_GETCOUNT)) - 1; k >= before; --k)
+        FilesListBox.Send(LB_DELETESTRING, k);
+      return;
+    }
+  }
+  drop.reset();
+  if (answer == 6) {
+    CompressFolder(baseFolder);
+    Finish();
+    return;
+  }
+  std::vector<std::string> files = Files();
+  if (ArchiveName().empty() && !files.empty())
+    SetArchiveName(FileNamePart(files[0]));
+  TypeStep(nullptr);
+}
+
+void TZipListForm::CollectInto(const std::string &folder) {
+  std::string pattern = folder + "\\*.*";
+  // Beyond the classic path limit the long-path form still reaches it.
+  std::string search =
+      pattern.size() >= MAX_PATH && folder.size() > 2 && folder[1] == ':' ? "\\\\?\\" + pattern : pattern;
+  WIN32_FIND_DATAA fd;
+  UniqueFind find(FindFirstFileA(search.c_str(), &fd));
+  if (!find) {
+    DWORD e = GetLastError();
+    if (e != ERROR_FILE_NOT_FOUND && e != ERROR_NO_MORE_FILES)
+      unreadFolders_.push_back(folder);
+    return;
+  }
+  do {
+    std::string name = fd.cFileName;
+    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+      if (name != "." && name != "..")
+        CollectInto(folder + "\\" + name);
+    } else {
+      AddFile(folder + "\\" + name);
+    }
+  } while (FindNextFileA(find.get(), &fd));
+}
+
+void TZipListForm::WarnUnreadFolders() {
+  if (unreadFolders_.empty())
+    return;
+  std::string text = "次のフォルダを読み込めませんでした:";
+  for (const auto &f : unreadFolders_)
+    text += "\r\n" + f;
+  unreadFolders_.clear();
+  MessageDlg(text, MsgKind::Warning);
+}
+
+void TZipListForm::CollectFolderFiles(const std::string &folder) {
+  CollectInto(EndsWithBackslash(folder) ? folder.substr(0, folder.size() - 1) : folder);
+  WarnUnreadFolders();
+}
+
+void TZipListForm::FolderAttachButtonClick(Control &) {
+  std::string chosen;
+  {
+    ThreadWindowsDisabled disabled;
+    IMalloc *malloc = nullptr;
+    if (FAILED(SHGetMalloc(&malloc)) || !malloc)
+      return;
+    char *display = static_cast<char *>(malloc->Alloc(MAX_PATH));
+    BROWSEINFOA bi{};
+    bi.pszDisplayName = display;
+    bi.lpszTitle = "圧縮して添付するフォルダを選択してください";
+    bi.ulFlags = BIF_RETURNONLYFSDIRS;
+    LPITEMIDLIST item = SHBrowseForFolderA(&bi);
+    if (item) {
+      char path[MAX_PATH] = {};
+      if (SHGetPathFromIDListA(item, path))
+        chosen = path;
+      malloc->Free(item);
+    }
+    malloc->Free(display);
+    malloc->Release();
+  }
+  if (chosen.empty()) {
+    BringWindowToTop(Handle());
+    return;
+  }
+  FilesListBox.Send(LB_RESETCONTENT);
+  CollectFolderFiles(chosen);
+  CompressFolder(chosen);
+  Finish();
+}
+
+void TZipListForm::CompressFolder(const std::string &folder) {
+  std::string f = folder, proposal;
+  if (IncludeFolderName) {
+    proposal = FileNamePart(f);
+    f = FolderPart(f);
+  }
+  if (EndsWithBackslash(f))
+    f.pop_back();
+  // Entries relative to the base folder; no stored name is cut short.
+  std::vector<std::string> files = Files();
+  FilesListBox.Send(LB_RESETCONTENT);
+  for (const auto &e : files)
+    AddFile(e.size() > f.size() + 1 ? e.substr(f.size() + 1) : std::string());
+  std::string name;
+  if (f.size() > 3 && !IncludeFolderName && UseAsFileName) {
+    name = FileNamePart(f);
+  } else {
+    if (f.size() <= 3) {
+      proposal = std::string(1, f.empty() ? '\0' : f[0]) + GetArchiveExt();
+      if (f.empty())
+        proposal = GetArchiveExt();
+      f += "\\";
+    } else if (!IncludeFolderName) {
+      proposal = FileNamePart(f);
+    }
+    std::string answer = proposal;
+    if (!InputQuery("フォルダ付きで圧縮", "圧縮ファイル名を入力してください（拡張子は省略可）", answer))
+      return;
+    name = FileNamePart(answer);
+  }
+  SetArchiveName(ReplaceExt(name, SfxCheckBox.Checked() ? ".exe" : GetArchiveExt()));
+  BuildArchive(f);
+}
+
+void TZipListForm::AttachBitBtnClick(Control &) {
+  BuildArchive("");
+  Finish();
+}
+
+void TZipListForm::BuildArchive(const std::string &baseFolder) {
+  std::vector<std::string> files = Files();
+  if (files.empty()) {
+    MessageDlg(kEmptyList, MsgKind::Warning);
+    return;
+  }
+  if (ArchiveName().empty()) {
+    MessageDlg(kEmptyName, MsgKind::Warning);
+    return;
+  }
+  // The archive is built in a folder of its own, so a file of the same name
+  // already in the temporary folder is never merged, replaced or deleted.
+  workFolder_ = MakeWorkFolder();
+  zipFileName_ = workFolder_ + ArchiveName();
+  Close();
+  std::unique_ptr<TZipCompressor> compressor(new TZipCompressor);
+  ZipCompressor = compressor.get();
+  struct Forget {
+    ~Forget() { ZipCompressor = nullptr; }
+  } forget;
+  if (!compressor->LoadDll()) {
+    MessageDlg(kNoDll, MsgKind::Error);
+    return;
+  }
+  compressor->SelfExtract = SfxCheckBox.Checked();
+  compressor->ArchiveType = uint8_t(archiveType_);
+  try {
+    compressor->Compress(baseFolder, zipFileName_, files);
+  } catch (const std::exception &e) {
+    // Nothing half-built may be attached.
+    DeleteFileA(zipFileName_.c_str());
+    MessageDlg(std::string("圧縮中にエラーが発生しました。\r\n") + e.what(), MsgKind::Error);
+    return;
+  }
+  if (ShowResultCheckBox.Checked()) {
+    TResultForm result(Handle());
+    result.SetResultText(compressor->ResultText);
+    result.ShowModal();
+  }
+}
+
+} // namespace satchel::ui
