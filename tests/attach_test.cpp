@@ -1,0 +1,167 @@
+// Zip and attach from end to end: this program is the mail program, with
+// the real Satchel.dll and ZIP32.DLL in its plug-in folder; a user thread
+// drops files onto the dialog and presses its buttons.
+#include "mailhost/drive.h"
+#include "mailhost/host.h"
+#include "tests/plugin_fixture.h"
+#include "tests/uidriver/uidriver.h"
+
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <cstring>
+
+using namespace satchel_test;
+namespace uidriver = satchel::uidriver;
+
+namespace {
+
+// A drop handle as the shell builds it, with ANSI paths.
+HDROP MakeDrop(const std::vector<std::string> &paths) {
+  size_t bytes = sizeof(DROPFILES) + 1;
+  for (const auto &p : paths)
+    bytes += p.size() + 1;
+  HGLOBAL mem = GlobalAlloc(GHND, bytes);
+  auto *df = static_cast<DROPFILES *>(GlobalLock(mem));
+  df->pFiles = sizeof(DROPFILES);
+  df->fWide = FALSE;
+  char *out = reinterpret_cast<char *>(df + 1);
+  for (const auto &p : paths) {
+    std::memcpy(out, p.c_str(), p.size() + 1);
+    out += p.size() + 1;
+  }
+  *out = '\0';
+  GlobalUnlock(mem);
+  return static_cast<HDROP>(mem);
+}
+
+struct Session {
+  TempFolder plugins, store, files;
+  explicit Session(bool withZip = true) {
+    CopyFileA(DistFile("Satchel.dll").c_str(), (plugins / "Satchel.dll").c_str(), FALSE);
+    if (withZip) {
+      CopyFileA(DistFile("ZIP32.DLL").c_str(), (plugins / "ZIP32.DLL").c_str(), FALSE);
+      CopyFileA(DistFile("sfx32.dat").c_str(), (plugins / "sfx32.dat").c_str(), FALSE);
+    }
+  }
+  std::string ini() const { return plugins / "Satchel.ini"; }
+  mailhost::HostOptions options() const {
+    mailhost::HostOptions o;
+    o.pluginDir = plugins.path();
+    o.storeDir = store.path();
+    o.showCommand = SW_SHOWNOACTIVATE;
+    return o;
+  }
+};
+
+HWND NameEdit(HWND dlg) {
+  for (const auto &c : uidriver::Controls(dlg))
+    if (c.cls == "Edit")
+      return c.hwnd;
+  return nullptr;
+}
+
+HWND OpenDialog(mailhost::HostThread &host, HWND compose) {
+  EXPECT_TRUE(mailhost::PickMenuItem(compose, "Zip and attach..."));
+  return uidriver::WaitForWindow("Zip and attach", "TZipListForm");
+}
+
+std::vector<std::string> Satchel_temp_folders() {
+  std::vector<std::string> found;
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((TempRoot() + "Satchel-*").c_str(), &fd);
+  if (h != INVALID_HANDLE_VALUE) {
+    do
+      found.push_back(fd.cFileName);
+    while (FindNextFileA(h, &fd));
+    FindClose(h);
+  }
+  return found;
+}
+
+} // namespace
+
+TEST(ZipAndAttach, DroppedFilesAreZippedAttachedAndTheSettingsSaved) {
+  Session s;
+  WriteFile(s.files / "report.doc", std::string(5000, 'r'));
+  WriteFile(s.files / "data.txt", "hello\r\n");
+  // A file that already lies in the temporary folder under the archive's
+  // name stays untouched.
+  std::string bystander = TempRoot() + "report.zip";
+  WriteFile(bystander, "not ours");
+  auto before = Satchel_temp_folders();
+
+  MessageBoxAnswerer anyError("エラー", "OK");
+  mailhost::HostThread host(s.options());
+  ASSERT_TRUE(host.started());
+  HWND compose = host.OpenCompose(100, 50);
+  HWND dlg = OpenDialog(host, compose);
+  ASSERT_NE(dlg, nullptr);
+  RECT r;
+  GetWindowRect(dlg, &r);
+  EXPECT_EQ(r.left, 132);
+  EXPECT_EQ(r.top, 82);
+  PostMessageA(dlg, WM_DROPFILES, WPARAM(MakeDrop({s.files / "report.doc", s.files / "data.txt"})), 0);
+  HWND name = NameEdit(dlg);
+  ASSERT_TRUE(uidriver::WaitUntil([&] { return uidriver::WindowText(name) == "report.zip"; }));
+  ASSERT_TRUE(uidriver::Click(uidriver::FindControl(dlg, "A&ttach")));
+  ASSERT_TRUE(mailhost::WaitUntil([&] { return !host.host().Attachments(compose).empty(); }, 20000));
+
+  auto att = host.host().Attachments(compose);
+  ASSERT_EQ(att.size(), 1u);
+  EXPECT_EQ(att[0].fileName, "report.zip");
+  EXPECT_EQ(att[0].mimeType, "application/zip");
+  ASSERT_GT(att[0].bytes.size(), 22u);
+  EXPECT_EQ(att[0].bytes.substr(0, 4), std::string("PK\x03\x04", 4));
+  EXPECT_NE(att[0].bytes.find("report.doc"), std::string::npos);
+  EXPECT_NE(att[0].bytes.find("data.txt"), std::string::npos);
+  host.Stop();
+  EXPECT_FALSE(anyError.Result().found);
+  EXPECT_EQ(ReadFile(bystander), "not ours");
+  DeleteFileA(bystander.c_str());
+  EXPECT_EQ(Satchel_temp_folders(), before) << "the working folder is left behind";
+
+  char v[16];
+  GetPrivateProfileStringA("Options", "ArchiveType", "", v, sizeof v, s.ini().c_str());
+  EXPECT_STREQ(v, "1");
+  GetPrivateProfileStringA("Options", "IsSfx", "", v, sizeof v, s.ini().c_str());
+  EXPECT_STREQ(v, "0");
+  GetPrivateProfileStringA("Options", "ShowResult", "", v, sizeof v, s.ini().c_str());
+  EXPECT_STREQ(v, "0");
+  GetPrivateProfileStringA("FolderCompression", "UseAsFileName", "none", v, sizeof v, s.ini().c_str());
+  EXPECT_STREQ(v, "none");
+}
+
+TEST(ZipAndAttach, CancelWritesNothing) {
+  Session s;
+  mailhost::HostThread host(s.options());
+  ASSERT_TRUE(host.started());
+  HWND compose = host.OpenCompose(100, 50);
+  HWND dlg = OpenDialog(host, compose);
+  ASSERT_NE(dlg, nullptr);
+  ASSERT_TRUE(uidriver::Click(uidriver::FindControl(dlg, "&Cancel")));
+  ASSERT_TRUE(uidriver::WaitGone(dlg));
+  EXPECT_TRUE(host.host().Attachments(compose).empty());
+  host.Stop();
+  EXPECT_FALSE(Exists(s.ini()));
+}
+
+TEST(ZipAndAttach, WithoutTheZipLibraryNothingIsAttached) {
+  Session s(false);
+  WriteFile(s.files / "a.txt", "a");
+  MessageBoxAnswerer errors("エラー", "OK");
+  mailhost::HostThread host(s.options());
+  ASSERT_TRUE(host.started());
+  HWND compose = host.OpenCompose(100, 50);
+  HWND dlg = OpenDialog(host, compose);
+  ASSERT_NE(dlg, nullptr);
+  PostMessageA(dlg, WM_DROPFILES, WPARAM(MakeDrop({s.files / "a.txt"})), 0);
+  HWND name = NameEdit(dlg);
+  ASSERT_TRUE(uidriver::WaitUntil([&] { return uidriver::WindowText(name) == "a.zip"; }));
+  ASSERT_TRUE(uidriver::Click(uidriver::FindControl(dlg, "A&ttach")));
+  ASSERT_TRUE(uidriver::WaitGone(dlg, 20000));
+  host.Stop();
+  EXPECT_TRUE(errors.Result().found);
+  EXPECT_TRUE(host.host().Attachments(compose).empty());
+  EXPECT_FALSE(Exists(s.ini()));
+}
