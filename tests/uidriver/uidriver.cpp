@@ -202,7 +202,10 @@ bool SaveWindowBitmap(HWND hwnd, const std::string &bmpPath) {
   void *bits = nullptr;
   HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
   HGDIOBJ old = SelectObject(dc, bmp);
-  BOOL ok = PrintWindow(hwnd, dc, 0);
+  // Wine's PrintWindow draws no children: paint now, then copy the screen.
+  RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  Sync(hwnd);
+  BOOL ok = BitBlt(dc, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
   GdiFlush();
   SelectObject(dc, old);
   DeleteDC(dc);

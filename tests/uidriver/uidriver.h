@@ -78,7 +78,8 @@ MessageBoxInfo ReadMessageBox(HWND box);
 // Clicks the button captioned `button`; false when there is none.
 bool Answer(HWND box, const std::string &button);
 
-// Captures the window with its frame into a 24-bit BMP file (PrintWindow).
+// Captures the window with its frame, as it shows on the screen, into a
+// 24-bit BMP file (the window must be on top and not covered).
 bool SaveWindowBitmap(HWND hwnd, const std::string &bmpPath);
 
 // Runs `f` (which typically runs a modal dialog) on a thread of its own.
