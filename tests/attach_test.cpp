@@ -165,3 +165,55 @@ TEST(ZipAndAttach, WithoutTheZipLibraryNothingIsAttached) {
   EXPECT_TRUE(host.host().Attachments(compose).empty());
   EXPECT_FALSE(Exists(s.ini()));
 }
+
+TEST(ZipAndAttach, SelfExtractingProgramIsTheStubFollowedByTheArchive) {
+  Session s;
+  WriteFile(s.files / "plan.txt", std::string(3000, 'p'));
+  mailhost::HostThread host(s.options());
+  ASSERT_TRUE(host.started());
+  HWND compose = host.OpenCompose(100, 50);
+  HWND dlg = OpenDialog(host, compose);
+  ASSERT_NE(dlg, nullptr);
+  ASSERT_TRUE(uidriver::SetChecked(uidriver::FindControl(dlg, "&Self-extract"), true));
+  PostMessageA(dlg, WM_DROPFILES, WPARAM(MakeDrop({s.files / "plan.txt"})), 0);
+  HWND name = NameEdit(dlg);
+  ASSERT_TRUE(uidriver::WaitUntil([&] { return uidriver::WindowText(name) == "plan.exe"; }));
+  ASSERT_TRUE(uidriver::Click(uidriver::FindControl(dlg, "A&ttach")));
+  ASSERT_TRUE(mailhost::WaitUntil([&] { return !host.host().Attachments(compose).empty(); }, 20000));
+  auto att = host.host().Attachments(compose);
+  host.Stop();
+  ASSERT_EQ(att.size(), 1u);
+  EXPECT_EQ(att[0].fileName, "plan.exe");
+  EXPECT_EQ(att[0].mimeType, "application/zip");
+  std::string stub = ReadFile(DistFile("sfx32.dat"));
+  ASSERT_GT(att[0].bytes.size(), stub.size());
+  EXPECT_EQ(att[0].bytes.substr(0, stub.size()), stub);
+  EXPECT_EQ(att[0].bytes.substr(stub.size(), 4), std::string("PK\x03\x04", 4));
+}
+
+TEST(ZipAndAttach, MissingStubIsReportedAndNothingIsLeftBehind) {
+  Session s;
+  DeleteFileA((s.plugins / "sfx32.dat").c_str());
+  WriteFile(s.files / "plan.txt", "p");
+  auto before = Satchel_temp_folders();
+  MessageBoxAnswerer satchel("Satchel", "OK"), errors("エラー", "OK");
+  mailhost::HostThread host(s.options());
+  ASSERT_TRUE(host.started());
+  HWND compose = host.OpenCompose(100, 50);
+  HWND dlg = OpenDialog(host, compose);
+  ASSERT_NE(dlg, nullptr);
+  ASSERT_TRUE(uidriver::SetChecked(uidriver::FindControl(dlg, "&Self-extract"), true));
+  PostMessageA(dlg, WM_DROPFILES, WPARAM(MakeDrop({s.files / "plan.txt"})), 0);
+  HWND name = NameEdit(dlg);
+  ASSERT_TRUE(uidriver::WaitUntil([&] { return uidriver::WindowText(name) == "plan.exe"; }));
+  ASSERT_TRUE(uidriver::Click(uidriver::FindControl(dlg, "A&ttach")));
+  ASSERT_TRUE(uidriver::WaitGone(dlg, 20000));
+  ASSERT_TRUE(uidriver::WaitUntil([&] { return IsWindow(dlg) == FALSE; }));
+  auto stubBox = satchel.Wait(10000);
+  auto failed = errors.Wait(10000);
+  host.Stop();
+  EXPECT_EQ(stubBox.text, "sfx32.dat not found");
+  EXPECT_EQ(failed.text, "compression failed.");
+  EXPECT_TRUE(host.host().Attachments(compose).empty());
+  EXPECT_EQ(Satchel_temp_folders(), before);
+}
