@@ -1,0 +1,42 @@
+// Turning the names a caller passes into the files to read and the names to
+// store. Names are ANSI byte strings; "\" counts as a separator only where it
+// is not the second byte of a double-byte character.
+#pragma once
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zip32 {
+
+struct Item {
+  std::string path;   // what to open, as the file system knows it
+  std::string stored; // name inside the archive ("/" separators; folders end with "/")
+  bool folder = false;
+};
+
+struct NameRules {
+  std::string root; // szRootDir, or empty
+  bool junkFolders = false;
+  bool recurse = false;
+  bool folderEntries = true;
+  bool hiddenFiles = false; // fSystem: hidden and system files found while recursing
+};
+
+// "\" becomes "/"; double-byte characters are copied whole.
+std::string ToSlashes(std::string_view name);
+// The archive name for a path: drive, UNC host and share, leading "/" and
+// "." components removed, ".." resolved without climbing above the top.
+std::string StoredName(std::string_view path, bool junkFolders);
+// `name` joined to `root` unless it is absolute.
+std::string Resolve(std::string_view root, std::string_view name);
+
+// Thrown for a name that matches nothing on disk.
+struct MissingName {
+  std::string name;
+};
+
+// Expands one caller name (folders when recursing, "*" and "?" patterns) into
+// items, appended in order.
+void Expand(const NameRules &rules, std::string_view name, std::vector<Item> &out);
+
+} // namespace zip32

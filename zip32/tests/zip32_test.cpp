@@ -1,0 +1,348 @@
+// Drives the built ZIP32.DLL as a caller does: loaded by full path, real
+// files in a temporary folder. Archives worth a second opinion are left in
+// <build>/zip32-out/<code page>/ with a list of what they must hold; the
+// Linux-side checker tests them with unzip, zipinfo, 7z and Python.
+#include "zip32/zip32api.h"
+
+#include "tests/plugin_fixture.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+#undef zlib_version // a zlib macro that would rename the ZpVer member
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+using namespace satchel_test;
+
+namespace {
+
+struct Dll {
+  HMODULE module = LoadLibraryA(DistFile("ZIP32.DLL").c_str());
+  template <typename F> F Get(const char *name) { return reinterpret_cast<F>(GetProcAddress(module, name)); }
+  ZPVERSION_FN version = Get<ZPVERSION_FN>("ZpVersion");
+  ZPINIT_FN init = Get<ZPINIT_FN>("ZpInit");
+  ZPSETOPTIONS_FN setOptions = Get<ZPSETOPTIONS_FN>("ZpSetOptions");
+  ZPGETOPTIONS_FN getOptions = Get<ZPGETOPTIONS_FN>("ZpGetOptions");
+  ZPARCHIVE_FN archive = Get<ZPARCHIVE_FN>("ZpArchive");
+};
+Dll &Zip() {
+  static Dll dll;
+  return dll;
+}
+
+// What the callbacks saw, in order, with the thread they came on.
+struct Seen {
+  std::vector<std::string> prints, services;
+  bool otherThread = false;
+  int abortAfter = -1; // ServiceApplication answers non-zero at this entry
+  DWORD thread = GetCurrentThreadId();
+};
+Seen *g_seen = nullptr;
+
+int WINAPI OnPrint(char *text, unsigned long length) {
+  g_seen->otherThread |= GetCurrentThreadId() != g_seen->thread;
+  g_seen->prints.emplace_back(text, length);
+  return int(length);
+}
+int WINAPI OnComment(char *buffer) {
+  std::strcpy(buffer, "attached by Satchel");
+  return 0;
+}
+int WINAPI OnService(const char *name, unsigned long) {
+  g_seen->otherThread |= GetCurrentThreadId() != g_seen->thread;
+  g_seen->services.emplace_back(name);
+  return int(g_seen->services.size()) == g_seen->abortAfter;
+}
+
+std::string OutDir() {
+  std::string d = BuildDir() + "\\zip32-out";
+  CreateDirectoryA(d.c_str(), nullptr);
+  d += "\\" + Env("SATCHEL_CP");
+  CreateDirectoryA(d.c_str(), nullptr);
+  return d;
+}
+
+std::string Hex(const std::string &s) {
+  static const char digits[] = "0123456789abcdef";
+  std::string h;
+  for (unsigned char c : s)
+    h += {digits[c >> 4], digits[c & 15]};
+  return h;
+}
+
+class Zip32 : public ::testing::Test {
+protected:
+  void SetUp() override {
+    ASSERT_TRUE(Zip().module && Zip().archive && Zip().getOptions);
+    g_seen = &seen;
+    ZIPUSERFUNCTIONS cb{OnPrint, OnComment, nullptr, OnService};
+    ASSERT_EQ(Zip().init(&cb), 1);
+    ZPOPT none{};
+    Zip().setOptions(&none);
+  }
+  void TearDown() override { g_seen = nullptr; }
+
+  // Writes a file and notes what the archive must hold for it.
+  void Put(const std::string &rel, const std::string &bytes, const std::string &stored = "") {
+    WriteFile(src / rel, bytes);
+    expected.push_back(Hex(stored.empty() ? rel : stored) + " " + std::to_string(bytes.size()) + " " +
+                       std::to_string(crc32(0, reinterpret_cast<const Bytef *>(bytes.data()), uInt(bytes.size()))));
+  }
+  void Folder(const std::string &rel, const std::string &stored) {
+    CreateDirectoryA((src / rel).c_str(), nullptr);
+    expected.push_back(Hex(stored) + " dir");
+  }
+  int Run(const std::string &zip, std::vector<std::string> names, ZPOPT options = {}) {
+    Zip().setOptions(&options);
+    std::vector<char *> argv;
+    for (auto &n : names)
+      argv.push_back(n.data());
+    std::string zipName = zip;
+    ZCL zcl{int(argv.size()), zipName.data(), argv.data()};
+    return Zip().archive(zcl);
+  }
+  // Leaves a copy of the archive and its list for the Linux-side checker.
+  void Keep(const std::string &zip, const std::string &as) {
+    std::string target = OutDir() + "\\" + as;
+    ASSERT_TRUE(CopyFileA(zip.c_str(), target.c_str(), FALSE));
+    std::ofstream list(target + ".expect", std::ios::binary);
+    for (auto &line : expected)
+      list << line << "\n";
+  }
+  std::vector<std::string> Pieces(const std::string &prefix) const {
+    std::vector<std::string> out;
+    for (auto &p : seen.prints)
+      if (p.rfind(prefix, 0) == 0)
+        out.push_back(p);
+    return out;
+  }
+  std::string Errors() const {
+    std::string all;
+    for (auto &p : Pieces("\nzip error: "))
+      all += p;
+    return all;
+  }
+  std::vector<std::string> Leftovers() const {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((dst / "*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+      do
+        if (fd.cFileName[0] != '.')
+          names.push_back(fd.cFileName);
+      while (FindNextFileA(h, &fd));
+      FindClose(h);
+    }
+    return names;
+  }
+
+  Seen seen;
+  TempFolder src, dst;
+  std::vector<std::string> expected;
+};
+
+std::string Text(int lines) {
+  std::string s;
+  for (int i = 0; i < lines; ++i)
+    s += "line " + std::to_string(i) + " of some text that compresses well\r\n";
+  return s;
+}
+std::string Noise(std::size_t n) {
+  std::string s(n, '\0');
+  unsigned x = 12345;
+  for (auto &c : s)
+    c = char((x = x * 1103515245 + 12345) >> 23);
+  return s;
+}
+
+TEST_F(Zip32, ExportsAndRecordsBehaveLikeTheZip23Dll) {
+  ZPOPT before = Zip().getOptions();
+  EXPECT_EQ(std::count(reinterpret_cast<char *>(&before), reinterpret_cast<char *>(&before + 1), 0), 128)
+      << "options before any ZpSetOptions are all zero";
+  ZPOPT set{};
+  set.fJunkDir = TRUE;
+  set.fLevel = '9';
+  EXPECT_TRUE(Zip().setOptions(&set));
+  ZPOPT back = Zip().getOptions();
+  EXPECT_EQ(std::memcmp(&set, &back, sizeof set), 0);
+
+  ZpVer v;
+  std::memset(&v, 0xcc, sizeof v);
+  Zip().version(&v);
+  EXPECT_EQ(v.structlen, 60u);
+  EXPECT_EQ(v.zip.major, 2);
+  EXPECT_EQ(v.zip.minor, 3);
+  EXPECT_STREQ(v.zlib_version, zlibVersion());
+
+  ZIPUSERFUNCTIONS noPrint{nullptr, OnComment, nullptr, nullptr};
+  EXPECT_EQ(Zip().init(&noPrint), 0);
+}
+
+TEST_F(Zip32, ArchivesRelativeToTheRootWithoutTouchingCallerState) {
+  Put("notes.txt", Text(4000));
+  Put("noise.bin", Noise(50000));
+  Put("empty.txt", "");
+  Put("old.zip", Text(100)); // already compressed by name: stored
+  Folder("docs", "docs/");
+  Put("docs\\a.txt", Text(10), "docs/a.txt");
+  Folder("docs\\none", "docs/none/");
+  char before[MAX_PATH];
+  GetCurrentDirectoryA(MAX_PATH, before);
+
+  ZPOPT o{};
+  std::string root = src.path(); // exact length: nothing may be appended
+  root.push_back('\0');
+  root.push_back('#');
+  o.szRootDir = root.data();
+  o.fRecurse = 1;
+  std::string zip = dst / "mail attachment"; // no ".zip" appended
+  ASSERT_EQ(Run(zip, {"notes.txt", "noise.bin", "empty.txt", src / "old.zip", "docs"}, o), 0) << Errors();
+
+  EXPECT_EQ(root, src.path() + std::string("\0#", 2));
+  char after[MAX_PATH];
+  GetCurrentDirectoryA(MAX_PATH, after);
+  EXPECT_STREQ(before, after);
+  EXPECT_EQ(Leftovers(), std::vector<std::string>{"mail attachment"});
+  EXPECT_FALSE(seen.otherThread);
+
+  std::vector<std::string> adding = Pieces("  adding");
+  EXPECT_EQ(adding, (std::vector<std::string>{"  adding: notes.txt", "  adding: noise.bin", "  adding: empty.txt",
+                                              "  adding: old.zip", "  adding: docs/", "  adding: docs/a.txt",
+                                              "  adding: docs/none/"}));
+  EXPECT_EQ(seen.services, (std::vector<std::string>{"notes.txt", "noise.bin", "empty.txt", "old.zip", "docs/",
+                                                     "docs/a.txt", "docs/none/"}));
+  // Each "  adding" piece is followed by the outcome of that file.
+  std::vector<std::string> outcomes;
+  for (std::size_t i = 0; i + 1 < seen.prints.size(); ++i)
+    if (seen.prints[i].rfind("  adding", 0) == 0)
+      outcomes.push_back(seen.prints[i + 1]);
+  ASSERT_EQ(outcomes.size(), 7u);
+  EXPECT_EQ(outcomes[0].rfind(" (deflated ", 0), 0u) << outcomes[0];
+  EXPECT_EQ(outcomes[1], " (stored 0%)\n");
+  EXPECT_EQ(outcomes[2], " (stored 0%)\n");
+  EXPECT_EQ(outcomes[3], " (stored 0%)\n");
+  EXPECT_EQ(outcomes[4], " (stored 0%)\n");
+  Keep(zip, "rooted.zip");
+}
+
+TEST_F(Zip32, JunkedFoldersAndLevels) {
+  CreateDirectoryA((src / "in").c_str(), nullptr);
+  Put("in\\deep.txt", Text(300), "deep.txt");
+  Put("top.txt", Text(300));
+  ZPOPT o{};
+  o.fJunkDir = -1; // any non-zero value is TRUE
+  o.fLevel = '9';
+  std::string zip = dst / "junk.zip";
+  ASSERT_EQ(Run(zip, {src / "in\\deep.txt", src / "top.txt"}, o), 0) << Errors();
+  EXPECT_EQ(Pieces("  adding").size(), 2u);
+  Keep(zip, "junked.zip");
+
+  o.fLevel = '0';
+  std::string stored = dst / "stored.zip";
+  ASSERT_EQ(Run(stored, {src / "top.txt"}, o), 0) << Errors();
+  EXPECT_EQ(seen.prints.back(), " (stored 0%)\n");
+
+  // Two files with one base name cannot both be stored.
+  WriteFile(src / "deep.txt", "other");
+  std::string clash = dst / "clash.zip";
+  EXPECT_NE(Run(clash, {src / "in\\deep.txt", src / "deep.txt"}, o), 0);
+  EXPECT_NE(Errors().find("deep.txt"), std::string::npos);
+  EXPECT_FALSE(Exists(clash));
+}
+
+TEST_F(Zip32, ExistingArchiveIsMerged) {
+  Put("keep.txt", Text(50));
+  WriteFile(src / "swap.txt", "first version");
+  std::string zip = dst / "merge.zip";
+  ZPOPT o{};
+  o.szRootDir = const_cast<char *>(src.path().c_str());
+  ASSERT_EQ(Run(zip, {"keep.txt", "swap.txt"}, o), 0) << Errors();
+  Put("swap.txt", Text(70));
+  Put("new.txt", "brand new");
+  seen.prints.clear();
+  ASSERT_EQ(Run(zip, {"swap.txt", "new.txt"}, o), 0) << Errors();
+  EXPECT_EQ(Pieces("updating: "), std::vector<std::string>{"updating: swap.txt"});
+  EXPECT_EQ(Pieces("  adding"), std::vector<std::string>{"  adding: new.txt"});
+  EXPECT_EQ(Leftovers(), std::vector<std::string>{"merge.zip"});
+  Keep(zip, "merged.zip");
+}
+
+TEST_F(Zip32, FailuresLeaveNoArchiveAndNoTemporaryFile) {
+  WriteFile(src / "good.txt", Text(20));
+  WriteFile(src / "busy.txt", Text(20));
+  std::string zip = dst / "out.zip";
+  ZPOPT o{};
+  o.szRootDir = const_cast<char *>(src.path().c_str());
+  ASSERT_EQ(Run(zip, {"good.txt"}, o), 0) << Errors();
+  const std::string earlier = ReadFile(zip);
+
+  struct Case {
+    std::string why, name;
+  };
+  // Held open by another program that shares nothing.
+  HANDLE locked = CreateFileA((src / "busy.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(locked, INVALID_HANDLE_VALUE);
+  for (const Case &c : {Case{"missing", "gone.txt"}, Case{"locked", "busy.txt"}}) {
+    seen.prints.clear();
+    EXPECT_NE(Run(zip, {"good.txt", c.name}, o), 0) << c.why;
+    EXPECT_NE(Errors().find(c.name), std::string::npos) << c.why << ": " << Errors();
+    EXPECT_TRUE(ReadFile(zip) == earlier) << c.why; // not printed: binary
+    EXPECT_EQ(Leftovers(), std::vector<std::string>{"out.zip"}) << c.why;
+  }
+  CloseHandle(locked);
+
+  seen.prints.clear();
+  std::string nowhere = dst / "no such folder\\out.zip";
+  EXPECT_NE(Run(nowhere, {"good.txt"}, o), 0);
+  EXPECT_NE(Errors().find("no such folder"), std::string::npos) << Errors();
+
+  // The caller stops the run after the first entry.
+  DeleteFileA(zip.c_str());
+  seen.prints.clear();
+  seen.services.clear();
+  seen.abortAfter = 1;
+  EXPECT_EQ(Run(zip, {"good.txt", "busy.txt"}, o), 9);
+  EXPECT_EQ(Errors(), "\nzip error: Interrupted (aborting)\n");
+  EXPECT_TRUE(Leftovers().empty());
+}
+
+TEST_F(Zip32, OptionsNotProvidedAreRefused) {
+  WriteFile(src / "a.txt", "a");
+  std::string zip = dst / "refused.zip";
+  for (BOOL ZPOPT::*flag : {&ZPOPT::fEncrypt, &ZPOPT::fMove, &ZPOPT::fFreshen, &ZPOPT::fDeleteEntries,
+                            &ZPOPT::fIncludeDate, &ZPOPT::fCRLF_LF}) {
+    ZPOPT o{};
+    o.*flag = TRUE;
+    seen.prints.clear();
+    EXPECT_NE(Run(zip, {src / "a.txt"}, o), 0);
+    EXPECT_EQ(Errors().rfind("\nzip error: ", 0), 0u);
+    EXPECT_FALSE(Exists(zip));
+  }
+  seen.prints.clear();
+  EXPECT_EQ(Run(zip, {}), 12);
+  EXPECT_NE(Errors().find("Nothing to do!"), std::string::npos);
+}
+
+TEST_F(Zip32, NamesBeyondAsciiKeepTheirBytesAndGainAUnicodePath) {
+  // Under 932 the second bytes of 表 (95 5C) and ソ (83 5C) look like "\".
+  bool japanese = GetACP() == 932;
+  std::string folder = japanese ? "ソフト" : "Caf\xe9";
+  std::string file = japanese ? "表.txt" : "na\xefve.txt";
+  Folder(folder, folder + "/");
+  Put(folder + "\\" + file, Text(40), folder + "/" + file);
+  Put(file, "top");
+  ZPOPT o{};
+  o.szRootDir = const_cast<char *>(src.path().c_str());
+  o.fRecurse = 1;
+  std::string zip = dst / "names.zip";
+  ASSERT_EQ(Run(zip, {folder, file}, o), 0) << Errors();
+  EXPECT_EQ(Pieces("  adding"), (std::vector<std::string>{"  adding: " + folder + "/",
+                                                          "  adding: " + folder + "/" + file, "  adding: " + file}));
+  Keep(zip, "names.zip");
+}
+
+} // namespace
