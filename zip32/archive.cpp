@@ -8,7 +8,9 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstring>
+#include <deque>
 #include <map>
 #include <memory>
 #include <optional>
@@ -392,10 +394,31 @@ int Archiver::Run(const ZCL &zcl) {
       CopyOld(old.get(), e);
   old.reset();
 
-  Deflater deflater(level_);
-  while (auto w = Read()) {
-    deflater.Run(w->block);
-    Consume(*w);
+  // Reading and writing stay on this thread, in list order, so every
+  // callback does too; a bounded window of blocks is deflated meanwhile.
+  // The window is declared first so that the pool's workers are gone
+  // before the blocks they may still hold.
+  std::deque<std::unique_ptr<Work>> window;
+  DeflatePool pool(level_, std::min(8u, std::thread::hardware_concurrency()));
+  const std::size_t limit = 4 * std::max(1u, pool.Threads());
+  for (bool more = true;;) {
+    while (more && window.size() < limit) {
+      auto w = Read();
+      if (!w) {
+        more = false;
+      } else {
+        if (!w->error)
+          pool.Submit(w->block);
+        window.push_back(std::move(w));
+      }
+    }
+    if (window.empty())
+      break;
+    Work &w = *window.front();
+    if (!w.error)
+      pool.Wait(w.block);
+    Consume(w);
+    window.pop_front();
   }
 
   std::uint64_t cdStart = out_->Position();

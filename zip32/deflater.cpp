@@ -43,4 +43,67 @@ void Deflater::Run(Block &b) noexcept {
   }
 }
 
+DeflatePool::DeflatePool(int level, unsigned threads) {
+  if (threads <= 1) {
+    inline_ = std::make_unique<Deflater>(level);
+    return;
+  }
+  try {
+    for (unsigned i = 0; i < threads; ++i)
+      workers_.emplace_back([this, level] { Work(level); });
+  } catch (...) { // no threads to be had: work on the caller's thread
+    if (workers_.empty())
+      inline_ = std::make_unique<Deflater>(level);
+  }
+}
+
+DeflatePool::~DeflatePool() {
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    stopping_ = true;
+  }
+  queued_.notify_all();
+  for (auto &t : workers_)
+    t.join();
+}
+
+void DeflatePool::Submit(Block &block) {
+  if (inline_) {
+    inline_->Run(block);
+    block.done = true;
+    return;
+  }
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    queue_.push_back(&block);
+  }
+  queued_.notify_one();
+}
+
+void DeflatePool::Wait(Block &block) {
+  std::unique_lock<std::mutex> hold(lock_);
+  finished_.wait(hold, [&] { return block.done; });
+}
+
+void DeflatePool::Work(int level) {
+  Deflater deflater(level);
+  for (;;) {
+    Block *block;
+    {
+      std::unique_lock<std::mutex> hold(lock_);
+      queued_.wait(hold, [&] { return stopping_ || !queue_.empty(); });
+      if (stopping_)
+        return;
+      block = queue_.front();
+      queue_.pop_front();
+    }
+    deflater.Run(*block);
+    {
+      std::lock_guard<std::mutex> hold(lock_);
+      block->done = true;
+    }
+    finished_.notify_all();
+  }
+}
+
 } // namespace zip32

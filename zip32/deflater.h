@@ -6,6 +6,13 @@
 
 #include <zlib.h>
 
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
 namespace zip32 {
 
 constexpr std::size_t kBlockSize = 1 << 20;
@@ -20,6 +27,7 @@ struct Block {
   Bytes output;
   std::uint32_t crc = 0;
   bool failed = false;
+  bool done = false; // guarded by the pool's lock
 };
 
 class Deflater {
@@ -34,6 +42,29 @@ public:
 private:
   z_stream z_{};
   bool ready_ = false;
+};
+
+// Worker threads, one Deflater each, that take blocks in the order given.
+// With one core the blocks are compressed on the caller's thread. The owner
+// of the blocks must outlive the pool: the destructor waits for the workers.
+class DeflatePool {
+public:
+  DeflatePool(int level, unsigned threads);
+  ~DeflatePool();
+  DeflatePool(const DeflatePool &) = delete;
+  DeflatePool &operator=(const DeflatePool &) = delete;
+  void Submit(Block &block);
+  void Wait(Block &block);
+  unsigned Threads() const { return unsigned(workers_.size()); }
+
+private:
+  void Work(int level);
+  std::mutex lock_;
+  std::condition_variable queued_, finished_;
+  std::deque<Block *> queue_;
+  bool stopping_ = false;
+  std::vector<std::thread> workers_;
+  std::unique_ptr<Deflater> inline_;
 };
 
 } // namespace zip32

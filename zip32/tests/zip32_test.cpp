@@ -345,4 +345,31 @@ TEST_F(Zip32, NamesBeyondAsciiKeepTheirBytesAndGainAUnicodePath) {
   Keep(zip, "names.zip");
 }
 
+TEST_F(Zip32, LargeFilesSpanBlocksAndManySmallOnesKeepTheirOrder) {
+  // Several 1 MiB blocks deflated apart must join into one stream; noise
+  // spanning blocks must end up stored after all; the many small files keep
+  // the callbacks in list order on this thread while workers deflate.
+  Put("big.txt", Text(90000));    // about 4.6 MiB
+  Put("big.bin", Noise(2500000)); // three blocks that do not shrink
+  std::vector<std::string> names = {"big.txt", "big.bin"};
+  for (int i = 0; i < 300; ++i) {
+    std::string name = "small" + std::to_string(i) + ".txt";
+    Put(name, Text(i % 17));
+    names.push_back(name);
+  }
+  ZPOPT o{};
+  o.szRootDir = const_cast<char *>(src.path().c_str());
+  std::string zip = dst / "large.zip";
+  ASSERT_EQ(Run(zip, names, o), 0) << Errors();
+  EXPECT_FALSE(seen.otherThread);
+  std::vector<std::string> adding = Pieces("  adding");
+  ASSERT_EQ(adding.size(), names.size());
+  for (std::size_t i = 0; i < names.size(); ++i)
+    EXPECT_EQ(adding[i], "  adding: " + names[i]);
+  EXPECT_EQ(seen.services, names);
+  EXPECT_EQ(seen.prints[1].rfind(" (deflated ", 0), 0u) << seen.prints[1];
+  EXPECT_EQ(seen.prints[3], " (stored 0%)\n");
+  Keep(zip, "large.zip");
+}
+
 } // namespace
