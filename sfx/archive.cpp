@@ -111,6 +111,10 @@ bool Archive::Load(uint64_t first, Msg &error) {
   if (dirOffset > dirPos_)
     return false;
   shift_ = dirPos_ - dirOffset;
+  // Unadjusted, the archive starts at the shift, which cannot lie inside the
+  // program's own image.
+  if (shift_ != 0 && shift_ < first)
+    return false;
   start_ = first;
 
   std::vector<uint8_t> dir(dirSize);

@@ -31,7 +31,8 @@ struct Outcome {
   unsigned files = 0, folders = 0, skipped = 0, failed = 0;
   bool refused = false; // unsafe names: nothing was written
   bool cancelled = false;
-  bool Ok() const { return !refused && !cancelled && !failed && !skipped; }
+  // Files kept because the user (or the lack of -o) said so are no failure.
+  bool Ok() const { return !refused && !cancelled && !failed; }
 };
 
 Outcome Extract(const Archive &archive, const Options &options, Sink &sink);

@@ -28,6 +28,7 @@ enum Msg {
   kDone,
   kTested,
   kDoneErrors,
+  kKept,
   kCancelled,
   kSkipped,
   kNoArchive,

@@ -264,7 +264,7 @@ int ExitCodeOf(const Outcome &o) {
     return kExitArchive;
   if (o.cancelled)
     return kExitCancelled;
-  return o.failed || o.skipped ? kExitEntries : kExitOk;
+  return o.failed ? kExitEntries : kExitOk;
 }
 
 std::wstring Summary(const Outcome &o, const Options &options) {
@@ -272,11 +272,12 @@ std::wstring Summary(const Outcome &o, const Options &options) {
     return Format(kRefused);
   if (o.cancelled)
     return Format(kCancelled);
-  if (o.failed || o.skipped)
-    return Format(kDoneErrors, {Number(o.failed + o.skipped)});
+  if (o.failed)
+    return Format(kDoneErrors, {Number(o.failed)});
   if (options.testOnly)
     return Format(kTested, {Number(o.files)});
-  return Format(kDone, {Number(o.files), options.folder});
+  std::wstring text = Format(kDone, {Number(o.files), options.folder});
+  return o.skipped ? text + L" " + Format(kKept, {Number(o.skipped)}) : text;
 }
 
 int RunWindow(const Archive &archive, const std::wstring &program, Options options, bool autoStart) {
