@@ -19,7 +19,7 @@ import unittest
 import zipfile
 import zlib
 
-STUB = WINE_RUN = PREFIX = None
+STUB = WINE_RUN = PREFIX = BUILD = None
 
 
 def winpath(p):
@@ -122,6 +122,24 @@ class RoundTrip(SfxCase):
         rc, text = self.run_sfx(prog, "-d", winpath(self.out))
         self.assertEqual(rc, 0, text)
         self.check_same(src)
+
+    def test_archive_written_by_our_zip32(self):
+        zipcli = os.path.join(BUILD, "tools", "zipcli.exe")
+        dll = os.path.join(BUILD, "dist", "ZIP32.DLL")
+        if not (os.path.exists(zipcli) and os.path.exists(dll)):
+            self.skipTest("ZIP32.DLL and zipcli.exe not built")
+        src = self.make_tree(SAMPLE)
+        arc = os.path.join(self.tmp, "z.zip")
+        env = dict(os.environ, SATCHEL_PREFIX=PREFIX)
+        r = subprocess.run([WINE_RUN, zipcli, "--dll", winpath(dll), "-q", "-R", "-r", winpath(src), winpath(arc),
+                            "hello.txt", "empty.txt", "sub"], capture_output=True, env=env, cwd="/tmp", timeout=120)
+        self.assertEqual(r.returncode, 0, r.stdout + r.stderr)
+        with open(arc, "rb") as f:
+            prog = self.program(f.read())
+        os.remove(arc)
+        rc, text = self.run_sfx(prog, "-d", winpath(self.out))
+        self.assertEqual(rc, 0, text)
+        self.assertEqual(tree(src), tree(self.out))
 
     def test_other_tools_accept_the_program_and_test_mode_writes_nothing(self):
         src = self.make_tree(SAMPLE)
@@ -312,5 +330,6 @@ class Hostile(SfxCase):
 
 
 if __name__ == "__main__":
-    STUB, WINE_RUN, PREFIX = sys.argv[1], sys.argv[2], os.path.join(sys.argv[3], "wineprefix")
+    STUB, WINE_RUN, BUILD = sys.argv[1:4]
+    PREFIX = os.path.join(BUILD, "wineprefix")
     unittest.main(argv=[sys.argv[0], "-v"] + sys.argv[4:])
