@@ -121,6 +121,7 @@ private:
   // the entry being written
   EntryInfo entry_;
   std::uint64_t localStart_ = 0, dataStart_ = 0, usize_ = 0, csize_ = 0;
+  bool provisional_ = false; // the local header awaits the sizes and CRC
 };
 
 void Archiver::Print(const std::string &s) {
@@ -273,7 +274,16 @@ void Archiver::Consume(Work &w) {
       latest_ = w.written;
     localStart_ = out_->Position();
     entry_.offset = std::uint32_t(localStart_);
+    // A one-block file is known in full: its header is written final, which
+    // spares going back to it (and flushing) for each small file.
+    provisional_ = !w.block.last;
+    if (!provisional_) {
+      entry_.crc = w.block.crc;
+      entry_.usize = std::uint32_t(w.block.input.size());
+      entry_.csize = std::uint32_t(entry_.method == 8 ? w.block.output.size() : w.block.input.size());
+    }
     out_->Write(LocalHeader(entry_));
+    entry_.crc = 0;
     dataStart_ = out_->Position();
     usize_ = csize_ = 0;
   }
@@ -315,7 +325,8 @@ void Archiver::Finish(Work &w) {
     Restore(w);
   entry_.usize = std::uint32_t(usize_);
   entry_.csize = std::uint32_t(csize_);
-  out_->Patch(localStart_, LocalHeader(entry_));
+  if (provisional_)
+    out_->Patch(localStart_, LocalHeader(entry_));
   central_.push_back(CentralHeader(entry_));
   Print(entry_.method == 8 ? " (deflated " + std::to_string(Percent(usize_, csize_)) + "%)\n" : " (stored 0%)\n");
   if (cb_.ServiceApplication && cb_.ServiceApplication(item.stored.c_str(), static_cast<unsigned long>(usize_)))
