@@ -66,6 +66,17 @@ HWND OpenDialog(mailhost::HostThread &host, HWND compose) {
   return uidriver::WaitForWindow("Zip and attach", "TZipListForm");
 }
 
+// Drops `paths` onto the dialog (ticking "&Self-extract" first when asked),
+// waits for the proposed archive name and presses Attach.
+void DropAndAttach(HWND dlg, const std::vector<std::string> &paths, const std::string &name, bool sfx = false) {
+  if (sfx)
+    ASSERT_TRUE(uidriver::SetChecked(uidriver::FindControl(dlg, "&Self-extract"), true));
+  PostMessageA(dlg, WM_DROPFILES, WPARAM(MakeDrop(paths)), 0);
+  HWND edit = NameEdit(dlg);
+  ASSERT_TRUE(uidriver::WaitUntil([&] { return uidriver::WindowText(edit) == name; })) << name;
+  ASSERT_TRUE(uidriver::Click(uidriver::FindControl(dlg, "A&ttach")));
+}
+
 std::vector<std::string> Satchel_temp_folders() {
   std::vector<std::string> found;
   WIN32_FIND_DATAA fd;
@@ -101,10 +112,7 @@ TEST(ZipAndAttach, DroppedFilesAreZippedAttachedAndTheSettingsSaved) {
   GetWindowRect(dlg, &r);
   EXPECT_EQ(r.left, 132);
   EXPECT_EQ(r.top, 82);
-  PostMessageA(dlg, WM_DROPFILES, WPARAM(MakeDrop({s.files / "report.doc", s.files / "data.txt"})), 0);
-  HWND name = NameEdit(dlg);
-  ASSERT_TRUE(uidriver::WaitUntil([&] { return uidriver::WindowText(name) == "report.zip"; }));
-  ASSERT_TRUE(uidriver::Click(uidriver::FindControl(dlg, "A&ttach")));
+  DropAndAttach(dlg, {s.files / "report.doc", s.files / "data.txt"}, "report.zip");
   ASSERT_TRUE(mailhost::WaitUntil([&] { return !host.host().Attachments(compose).empty(); }, 20000));
 
   auto att = host.host().Attachments(compose);
@@ -155,10 +163,7 @@ TEST(ZipAndAttach, WithoutTheZipLibraryNothingIsAttached) {
   HWND compose = host.OpenCompose(100, 50);
   HWND dlg = OpenDialog(host, compose);
   ASSERT_NE(dlg, nullptr);
-  PostMessageA(dlg, WM_DROPFILES, WPARAM(MakeDrop({s.files / "a.txt"})), 0);
-  HWND name = NameEdit(dlg);
-  ASSERT_TRUE(uidriver::WaitUntil([&] { return uidriver::WindowText(name) == "a.zip"; }));
-  ASSERT_TRUE(uidriver::Click(uidriver::FindControl(dlg, "A&ttach")));
+  DropAndAttach(dlg, {s.files / "a.txt"}, "a.zip");
   ASSERT_TRUE(uidriver::WaitGone(dlg, 20000));
   host.Stop();
   EXPECT_TRUE(errors.Result().found);
@@ -174,11 +179,7 @@ TEST(ZipAndAttach, SelfExtractingProgramIsTheStubFollowedByTheArchive) {
   HWND compose = host.OpenCompose(100, 50);
   HWND dlg = OpenDialog(host, compose);
   ASSERT_NE(dlg, nullptr);
-  ASSERT_TRUE(uidriver::SetChecked(uidriver::FindControl(dlg, "&Self-extract"), true));
-  PostMessageA(dlg, WM_DROPFILES, WPARAM(MakeDrop({s.files / "plan.txt"})), 0);
-  HWND name = NameEdit(dlg);
-  ASSERT_TRUE(uidriver::WaitUntil([&] { return uidriver::WindowText(name) == "plan.exe"; }));
-  ASSERT_TRUE(uidriver::Click(uidriver::FindControl(dlg, "A&ttach")));
+  DropAndAttach(dlg, {s.files / "plan.txt"}, "plan.exe", true);
   ASSERT_TRUE(mailhost::WaitUntil([&] { return !host.host().Attachments(compose).empty(); }, 20000));
   auto att = host.host().Attachments(compose);
   host.Stop();
@@ -202,13 +203,8 @@ TEST(ZipAndAttach, MissingStubIsReportedAndNothingIsLeftBehind) {
   HWND compose = host.OpenCompose(100, 50);
   HWND dlg = OpenDialog(host, compose);
   ASSERT_NE(dlg, nullptr);
-  ASSERT_TRUE(uidriver::SetChecked(uidriver::FindControl(dlg, "&Self-extract"), true));
-  PostMessageA(dlg, WM_DROPFILES, WPARAM(MakeDrop({s.files / "plan.txt"})), 0);
-  HWND name = NameEdit(dlg);
-  ASSERT_TRUE(uidriver::WaitUntil([&] { return uidriver::WindowText(name) == "plan.exe"; }));
-  ASSERT_TRUE(uidriver::Click(uidriver::FindControl(dlg, "A&ttach")));
+  DropAndAttach(dlg, {s.files / "plan.txt"}, "plan.exe", true);
   ASSERT_TRUE(uidriver::WaitGone(dlg, 20000));
-  ASSERT_TRUE(uidriver::WaitUntil([&] { return IsWindow(dlg) == FALSE; }));
   auto stubBox = satchel.Wait(10000);
   auto failed = errors.Wait(10000);
   host.Stop();

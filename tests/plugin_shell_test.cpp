@@ -29,8 +29,8 @@ struct PluginFolder : TempFolder {
   explicit PluginFolder(const char *zip32Double = nullptr, const std::string &name = "") : TempFolder(name) {
     CopyFileA(DistFile("Satchel.dll").c_str(), (*this / "Satchel.dll").c_str(), FALSE);
     if (zip32Double)
-      CopyFileA((BuildDir() + "\\tests\\doubles\\" + zip32Double + "\\ZIP32.DLL").c_str(), (*this / "ZIP32.DLL").c_str(),
-                FALSE);
+      CopyFileA((BuildDir() + "\\tests\\doubles\\" + zip32Double + "\\ZIP32.DLL").c_str(),
+                (*this / "ZIP32.DLL").c_str(), FALSE);
   }
   std::string dll() const { return *this / "Satchel.dll"; }
 };
@@ -57,18 +57,31 @@ bool CallIsBalanced(FARPROC f, int n) {
   return before == after;
 }
 
-struct ExportSpec {
+struct ExpectedExport {
   const char *name;
   WORD ordinal;
   int params;
 };
-const ExportSpec kExports[] = {
-    {"BKC_OnStart", 1, 0},        {"BKC_OnExit", 2, 0},         {"BKC_OnMenuInit", 3, 3},
-    {"BKC_OnOpenFolder", 4, 1},   {"BKC_OnOpenMail", 5, 1},     {"BKC_OnEveryMinute", 6, 0},
-    {"BKC_OnOpenCompose", 7, 2},  {"BKC_OnOutgoing", 8, 2},     {"BKC_OnKeyDispatch", 9, 3},
-    {"BKC_OnRetrieve", 10, 2},    {"BKC_OnSend", 11, 1},        {"BKC_OnFinishRetrieve", 12, 1},
-    {"BKC_OnPlugInSetup", 13, 1}, {"BKC_OnPlugInInfo", 14, 1},  {"BKC_OnDragDrop", 15, 4},
+const ExpectedExport kExports[] = {
+    {"BKC_OnStart", 1, 0},        {"BKC_OnExit", 2, 0},        {"BKC_OnMenuInit", 3, 3},
+    {"BKC_OnOpenFolder", 4, 1},   {"BKC_OnOpenMail", 5, 1},    {"BKC_OnEveryMinute", 6, 0},
+    {"BKC_OnOpenCompose", 7, 2},  {"BKC_OnOutgoing", 8, 2},    {"BKC_OnKeyDispatch", 9, 3},
+    {"BKC_OnRetrieve", 10, 2},    {"BKC_OnSend", 11, 1},       {"BKC_OnFinishRetrieve", 12, 1},
+    {"BKC_OnPlugInSetup", 13, 1}, {"BKC_OnPlugInInfo", 14, 1}, {"BKC_OnDragDrop", 15, 4},
 };
+
+// Loads the plug-in from `folder`, calls BKC_OnStart (which must answer 0)
+// and tells which error box, if any, it showed.
+SeenBox StartPlugIn(const PluginFolder &folder) {
+  Library lib(folder.dll());
+  EXPECT_NE(lib.module, nullptr);
+  if (!lib.module)
+    return {};
+  auto start = reinterpret_cast<int(WINAPI *)()>(lib["BKC_OnStart"]);
+  MessageBoxAnswerer answer("エラー", "OK");
+  EXPECT_EQ(start(), 0);
+  return answer.Result();
+}
 
 } // namespace
 
@@ -76,7 +89,8 @@ TEST(ExportTable, FifteenBareNamesInOrdinalOrderWithTheModuleName) {
   std::string image = ReadFile(DistFile("Satchel.dll"));
   ASSERT_GT(image.size(), 1024u);
   auto at = [&](DWORD off) { return reinterpret_cast<const BYTE *>(image.data()) + off; };
-  auto nt = reinterpret_cast<const IMAGE_NT_HEADERS32 *>(at(reinterpret_cast<const IMAGE_DOS_HEADER *>(at(0))->e_lfanew));
+  auto nt =
+      reinterpret_cast<const IMAGE_NT_HEADERS32 *>(at(reinterpret_cast<const IMAGE_DOS_HEADER *>(at(0))->e_lfanew));
   ASSERT_EQ(nt->FileHeader.Machine, IMAGE_FILE_MACHINE_I386);
   auto sections = IMAGE_FIRST_SECTION(nt);
   auto rvaToOffset = [&](DWORD rva) -> DWORD {
@@ -94,14 +108,14 @@ TEST(ExportTable, FifteenBareNamesInOrdinalOrderWithTheModuleName) {
   ASSERT_EQ(exp->NumberOfNames, 15u);
   auto names = reinterpret_cast<const DWORD *>(at(rvaToOffset(exp->AddressOfNames)));
   auto ordinals = reinterpret_cast<const WORD *>(at(rvaToOffset(exp->AddressOfNameOrdinals)));
-  for (const auto &spec : kExports) {
+  for (const auto &want : kExports) {
     bool found = false;
     for (DWORD i = 0; i < exp->NumberOfNames; ++i)
-      if (std::strcmp(reinterpret_cast<const char *>(at(rvaToOffset(names[i]))), spec.name) == 0) {
+      if (std::strcmp(reinterpret_cast<const char *>(at(rvaToOffset(names[i]))), want.name) == 0) {
         found = true;
-        EXPECT_EQ(ordinals[i] + exp->Base, spec.ordinal) << spec.name;
+        EXPECT_EQ(ordinals[i] + exp->Base, want.ordinal) << want.name;
       }
-    EXPECT_TRUE(found) << spec.name;
+    EXPECT_TRUE(found) << want.name;
   }
 }
 
@@ -123,10 +137,10 @@ TEST(Loading, BindsTheHostAndEveryExportKeepsTheStackBalanced) {
   // Whatever a callback opens (the options dialog) is cancelled from another
   // thread, so every export can be called with zero arguments.
   WindowCloser closer;
-  for (const auto &spec : kExports) {
-    FARPROC f = lib[spec.name];
-    ASSERT_NE(f, nullptr) << spec.name;
-    EXPECT_TRUE(CallIsBalanced(f, spec.params)) << spec.name;
+  for (const auto &want : kExports) {
+    FARPROC f = lib[want.name];
+    ASSERT_NE(f, nullptr) << want.name;
+    EXPECT_TRUE(CallIsBalanced(f, want.params)) << want.name;
   }
 }
 
@@ -188,12 +202,7 @@ TEST(SettingsPath, ALibraryPathWithoutRoomIsRefusedWithAMessage) {
 
 TEST(ZipLibraryCheck, MissingLibraryIsReportedAndStartAnswersZero) {
   PluginFolder folder; // no ZIP32.DLL anywhere on the search path
-  Library lib(folder.dll());
-  ASSERT_NE(lib.module, nullptr);
-  auto start = reinterpret_cast<int(WINAPI *)()>(lib["BKC_OnStart"]);
-  MessageBoxAnswerer answer("エラー", "OK");
-  EXPECT_EQ(start(), 0);
-  auto seen = answer.Result();
+  auto seen = StartPlugIn(folder);
   ASSERT_TRUE(seen.found);
   EXPECT_EQ(seen.text, "zip32.dll not found.");
 }
@@ -207,14 +216,8 @@ TEST(ZipLibraryCheck, LibraryBesideThePlugInIsFoundAndAPlantedOneInTheCurrentFol
   char old[MAX_PATH];
   GetCurrentDirectoryA(MAX_PATH, old);
   SetCurrentDirectoryA(cwd.path().c_str());
-  {
-    Library lib(folder.dll());
-    ASSERT_NE(lib.module, nullptr);
-    auto start = reinterpret_cast<int(WINAPI *)()>(lib["BKC_OnStart"]);
-    MessageBoxAnswerer answer("エラー", "OK");
-    EXPECT_EQ(start(), 0);
-    EXPECT_FALSE(answer.Result().found) << answer.Result().text;
-  }
+  auto seen = StartPlugIn(folder);
+  EXPECT_FALSE(seen.found) << seen.text;
   SetCurrentDirectoryA(old);
   SetEnvironmentVariableA("SATCHEL_ZIP32_LOG", nullptr);
   std::string loads = ReadFile(log);
@@ -226,12 +229,7 @@ TEST(ZipLibraryCheck, LibraryBesideThePlugInIsFoundAndAPlantedOneInTheCurrentFol
 
 TEST(ZipLibraryCheck, LibraryWithoutZpVersionIsRefused) {
   PluginFolder folder("noversion");
-  Library lib(folder.dll());
-  ASSERT_NE(lib.module, nullptr);
-  auto start = reinterpret_cast<int(WINAPI *)()>(lib["BKC_OnStart"]);
-  MessageBoxAnswerer answer("エラー", "OK");
-  EXPECT_EQ(start(), 0);
-  auto seen = answer.Result();
+  auto seen = StartPlugIn(folder);
   ASSERT_TRUE(seen.found);
   EXPECT_EQ(seen.text, "zip32.dll not found.");
 }

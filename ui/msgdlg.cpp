@@ -11,12 +11,12 @@ namespace {
 
 constexpr int kMargin = 12, kIconSize = 32, kButtonWidth = 75, kButtonHeight = 25, kButtonGap = 8;
 
-struct ButtonSpec {
+struct ButtonDef {
   const char *text;
   int result;
 };
 
-std::vector<ButtonSpec> ButtonsOf(MsgButtons b) {
+std::vector<ButtonDef> ButtonsOf(MsgButtons b) {
   switch (b) {
   case MsgButtons::Ok:
     return {{"OK", 1}};
@@ -38,26 +38,26 @@ public:
   TMessageForm(const std::string &text, MsgKind kind, MsgButtons buttons) {
     static const char *const captions[] = {"警告", "エラー", "情報", "確認"};
     static const LPCSTR icons[] = {IDI_WARNING, IDI_ERROR, IDI_INFORMATION, IDI_QUESTION};
-    std::vector<ButtonSpec> specs = ButtonsOf(buttons);
+    std::vector<ButtonDef> buttonDefs = ButtonsOf(buttons);
     UniqueGdi font = CreateDialogFont();
     SIZE ts = MeasureText(static_cast<HFONT>(font.get()), text, GetSystemMetrics(SM_CXSCREEN) / 2, true);
     int body = std::max<int>(kIconSize, ts.cy);
-    int rowWidth = int(specs.size()) * kButtonWidth + (int(specs.size()) - 1) * kButtonGap;
+    int rowWidth = int(buttonDefs.size()) * kButtonWidth + (int(buttonDefs.size()) - 1) * kButtonGap;
     int width = std::max<int>(kMargin * 3 + kIconSize + ts.cx, rowWidth + 2 * kMargin);
     int buttonTop = kMargin + body + kMargin + 4;
     int height = buttonTop + kButtonHeight + kMargin;
 
     // Cancel, else No, else OK: always the last button.
-    std::size_t cancel = specs.size() - 1;
+    std::size_t cancel = buttonDefs.size() - 1;
     std::vector<ControlDef> rows;
     rows.push_back({"Image", Kind::Icon, kMargin, kMargin, kIconSize, kIconSize, "", -1});
     rows.push_back({"Message", Kind::Label, kMargin * 2 + kIconSize, kMargin + (body - ts.cy) / 2, ts.cx, ts.cy,
                     text.c_str(), -1, WordBreak | NoPrefix});
     static const char *const names[] = {"Button1", "Button2", "Button3"};
-    for (std::size_t i = 0; i < specs.size(); ++i) {
+    for (std::size_t i = 0; i < buttonDefs.size(); ++i) {
       unsigned props = (i == 0 ? unsigned(Default) : 0u) | (i == cancel ? unsigned(Cancel) : 0u);
       rows.push_back({names[i], Kind::Button, (width - rowWidth) / 2 + int(i) * (kButtonWidth + kButtonGap), buttonTop,
-                      kButtonWidth, kButtonHeight, specs[i].text, int(i), props, specs[i].result});
+                      kButtonWidth, kButtonHeight, buttonDefs[i].text, int(i), props, buttonDefs[i].result});
     }
     const FormDef window{"TMessageForm", captions[int(kind)], kDialogFrame, kDialogExStyle, width, height, true, true};
     Build(window, rows.data(), rows.size(),
