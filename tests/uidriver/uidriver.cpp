@@ -1,5 +1,6 @@
 #include "tests/uidriver/uidriver.h"
 
+#include <cstdio>
 #include <stdexcept>
 
 namespace satchel::uidriver {
@@ -227,6 +228,17 @@ bool SaveWindowBitmap(HWND hwnd, const std::string &bmpPath) {
   }
   DeleteObject(bmp);
   return written;
+}
+
+bool SaveShot(HWND hwnd, const std::string &folder, const std::string &name) {
+  RECT c;
+  if (!GetClientRect(hwnd, &c) || !SaveWindowBitmap(hwnd, folder + "\\" + name + ".bmp"))
+    return false;
+  FILE *f = std::fopen((folder + "\\" + name + ".size").c_str(), "w");
+  if (!f)
+    return false;
+  bool ok = std::fprintf(f, "client %ld %ld\n", c.right - c.left, c.bottom - c.top) > 0;
+  return std::fclose(f) == 0 && ok;
 }
 
 } // namespace satchel::uidriver

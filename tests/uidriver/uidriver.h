@@ -82,6 +82,11 @@ bool Answer(HWND box, const std::string &button);
 // 24-bit BMP file (the window must be on top and not covered).
 bool SaveWindowBitmap(HWND hwnd, const std::string &bmpPath);
 
+// A screenshot for the documentation: <folder>\<name>.bmp and, beside it,
+// <name>.size with the client size the window really had ("client W H"), so
+// the pictures can be checked against the layouts they show.
+bool SaveShot(HWND hwnd, const std::string &folder, const std::string &name);
+
 // Runs `f` (which typically runs a modal dialog) on a thread of its own.
 template <typename F> auto RunOnThread(F &&f) { return std::async(std::launch::async, std::forward<F>(f)); }
 
