@@ -231,13 +231,14 @@ bool SaveWindowBitmap(HWND hwnd, const std::string &bmpPath) {
 }
 
 bool SaveShot(HWND hwnd, const std::string &folder, const std::string &name) {
-  RECT c;
-  if (!GetClientRect(hwnd, &c) || !SaveWindowBitmap(hwnd, folder + "\\" + name + ".bmp"))
+  RECT c, w;
+  if (!GetClientRect(hwnd, &c) || !GetWindowRect(hwnd, &w) || !SaveWindowBitmap(hwnd, folder + "\\" + name + ".bmp"))
     return false;
   FILE *f = std::fopen((folder + "\\" + name + ".size").c_str(), "w");
   if (!f)
     return false;
-  bool ok = std::fprintf(f, "client %ld %ld\n", c.right - c.left, c.bottom - c.top) > 0;
+  bool ok = std::fprintf(f, "client %ld %ld\nwindow %ld %ld\n", c.right - c.left, c.bottom - c.top, w.right - w.left,
+                         w.bottom - w.top) > 0;
   return std::fclose(f) == 0 && ok;
 }
 

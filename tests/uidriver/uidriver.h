@@ -83,8 +83,8 @@ bool Answer(HWND box, const std::string &button);
 bool SaveWindowBitmap(HWND hwnd, const std::string &bmpPath);
 
 // A screenshot for the documentation: <folder>\<name>.bmp and, beside it,
-// <name>.size with the client size the window really had ("client W H"), so
-// the pictures can be checked against the layouts they show.
+// <name>.size with the sizes the window really had ("client W H" and
+// "window W H"), so the pictures can be checked against their layouts.
 bool SaveShot(HWND hwnd, const std::string &folder, const std::string &name);
 
 // Runs `f` (which typically runs a modal dialog) on a thread of its own.

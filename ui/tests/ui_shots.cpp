@@ -2,6 +2,7 @@
 // and closes it; scripts/screenshots turns the files into PNGs.
 //   ui_shots <out folder> [names...]   (no names: every window)
 //   ui_shots --list
+//   ui_shots --layouts   (the sizes the layout tables give: "name [window] W H")
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -23,7 +24,8 @@ struct Shot {
   const char *name;
   const char *caption;
   const char *cls;
-  std::function<void()> run; // runs the window modally until it is closed
+  std::function<void()> run;    // runs the window modally until it is closed
+  const char *layout = nullptr; // "[window] W H" from the window's layout table
 };
 
 void RunProgress() {
@@ -50,15 +52,17 @@ const std::vector<Shot> &Shots() {
          f.UseAsFileNameCheckBox.SetChecked(true);
          f.ExcludeRadioButton.SetChecked(true);
          f.ShowModal();
-       }},
-      {"progress", "Compressing...", "TCompressingDlg", RunProgress},
+       },
+       "window 314 162"},
+      {"progress", "Compressing...", "TCompressingDlg", RunProgress, "270 104"},
       {"result", "Result", "TResultForm",
        [] {
          TResultForm f(nullptr);
          f.SetResultText("  adding: report.doc (deflated 62%)\n  adding: 資料.xls (deflated 80%)\n"
                          "  adding: R&D plan.txt (stored 0%)\n");
          f.ShowModal();
-       }},
+       },
+       "337 249"},
       {"msg-warning", "警告", "TMessageForm",
        [] { MessageDlg("この形式では自己解凍ファイルが作成できません。", MsgKind::Warning); }},
       {"msg-error", "エラー", "TMessageForm",
@@ -83,6 +87,12 @@ int main(int argc, char **argv) {
       std::printf("%s\n", s.name);
     return 0;
   }
+  if (argc >= 2 && std::strcmp(argv[1], "--layouts") == 0) {
+    for (const Shot &s : Shots())
+      if (s.layout)
+        std::printf("%s %s\n", s.name, s.layout);
+    return 0;
+  }
   if (argc < 2) {
     std::fprintf(stderr, "usage: ui_shots <out folder> [names...] | --list\n");
     return 2;
@@ -100,7 +110,7 @@ int main(int argc, char **argv) {
     // Let the window paint itself before it is captured.
     if (w)
       ud::Sync(w);
-    bool ok = w && ud::SaveWindowBitmap(w, out + "\\" + s.name + ".bmp");
+    bool ok = w && ud::SaveShot(w, out, s.name);
     std::printf("%s: %s\n", s.name, ok ? "ok" : "FAILED");
     failed += !ok;
     if (w)
