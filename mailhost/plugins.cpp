@@ -18,6 +18,14 @@ std::string Field(const char *record, size_t offset, size_t width) {
   return std::string(p, strnlen(p, width));
 }
 
+bool IsPlugIn(HMODULE m) {
+  for (const char *name :
+       {"BKC_OnStart", "BKC_OnExit", "BKC_OnMenuInit", "BKC_OnOpenCompose", "BKC_OnPlugInSetup", "BKC_OnPlugInInfo"})
+    if (GetProcAddress(m, name))
+      return true;
+  return false;
+}
+
 } // namespace
 
 PlugIn::PlugIn(std::string path, satchel::UniqueModule module)
@@ -91,6 +99,8 @@ std::vector<PlugIn> LoadPlugIns(const std::string &folder, std::vector<LoadFailu
       failures.push_back({path, error});
       continue;
     }
+    if (!IsPlugIn(module.get()))
+      continue;
     plugins.emplace_back(path, std::move(module));
   }
   for (PlugIn &p : plugins)

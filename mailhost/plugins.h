@@ -58,7 +58,8 @@ struct LoadFailure {
 
 // Loads every "*.dll" of `folder` in name order, asks each for its
 // information and starts it. A DLL that does not load is skipped and
-// recorded in `failures`.
+// recorded in `failures`; one that exports no BKC_* callback at all is a
+// library a plug-in brought along (ZIP32.DLL, say) and is left alone.
 std::vector<PlugIn> LoadPlugIns(const std::string &folder, std::vector<LoadFailure> &failures);
 
 // A short system text for a Windows error code, without the line break.

@@ -56,7 +56,8 @@ void RemoveTree(const std::string &path) {
 }
 
 // A plug-in folder with the fake plug-in, one that refuses to load, one that
-// is no DLL at all and a file that is no plug-in; and an empty store.
+// is no DLL at all, a library with no plug-in callbacks and a file that is no
+// plug-in; and an empty store.
 struct Folders {
   std::string root, plugins, store;
   Folders() {
@@ -71,6 +72,7 @@ struct Folders {
     CreateDirectoryA(plugins.c_str(), nullptr);
     CopyFileA(TestDll("fake_plugin.dll").c_str(), (plugins + "\\fake_plugin.dll").c_str(), FALSE);
     CopyFileA(TestDll("refusing_plugin.dll").c_str(), (plugins + "\\refusing_plugin.dll").c_str(), FALSE);
+    CopyFileA(TestDll("helper_library.dll").c_str(), (plugins + "\\helper_library.dll").c_str(), FALSE);
     std::ofstream(plugins + "\\broken.dll") << "not a library";
     std::ofstream(plugins + "\\readme.txt") << "not a plug-in";
   }
