@@ -9,7 +9,8 @@ Reads <build>/Satchel-<version>.zip (made by scripts/package) and checks:
 - the user texts: README-ja.txt is Shift-JIS, README-en.txt and LICENSE.txt
   UTF-8, every line of each ends with CR LF, and each is its source in
   packaging/; both READMEs list the same messages, and every message they
-  quote is one the product has;
+  quote is one the product has; both document the five settings with the
+  defaults the plug-in reads them with;
 - each binary imports only Windows system DLLs and carries version
   information of the release;
 - installed as a user installs it, it works: a fresh folder gets the mail
@@ -220,6 +221,34 @@ def quoted_messages(text, heading_word, open_quote, close_quote):
     return out
 
 
+def product_settings(src):
+    """(section, key) -> default of every setting the plug-in reads."""
+    call = re.compile(r'Read(Integer|Bool)\(\s*(?:"(\w+)"|(\w+))\s*,\s*"(\w+)"\s*,\s*(-?\d+|true|false)\s*\)')
+    found = {}
+    folder = os.path.join(src, "plugin")
+    for f in sorted(os.listdir(folder)):
+        if not f.endswith(".cpp"):
+            continue
+        text = open(os.path.join(folder, f), encoding="utf-8").read()
+        constants = dict(re.findall(r'(\w+)\[\]\s*=\s*"(\w+)"', text))
+        for _, section, constant, key, default in call.findall(text):
+            section = section or constants.get(constant, constant)
+            value = {"true": 1, "false": 0}.get(default, None)
+            value = int(default) if value is None else value
+            if found.get((section, key), value) != value:
+                problem(f"{section}/{key} is read with the defaults {found[(section, key)]} and {value}")
+            found[(section, key)] = value
+    return found
+
+
+def documented_settings(name, text):
+    """(section, key) -> default as the README's settings section gives it."""
+    out = {}
+    for section, key, default in re.findall(r"^  (\w+) / (\w+) \((?:default|既定値):? ?([^,、)]+)", text, re.M):
+        out[(section, key)] = -1 if default.strip() in ("none", "なし") else int(default)
+    return out
+
+
 def check_crlf(name, data):
     if not data.endswith(b"\r\n"):
         problem(f"{name}: the last line has no CR LF")
@@ -250,6 +279,14 @@ def check_texts(members, src):
         return
     if ja != en:
         problem(f"README-ja.txt and README-en.txt list different messages:\n  ja {ja}\n  en {en}")
+    settings = product_settings(src)
+    if len(settings) != 5:
+        problem(f"the plug-in reads {len(settings)} settings, not five: {sorted(settings)}")
+    for name in ("README-ja.txt", "README-en.txt"):
+        documented = documented_settings(name, decoded[name])
+        if documented != settings:
+            problem(f"{name} documents the settings {documented}, the plug-in reads {settings}")
+    print(f"texts: both READMEs document the {len(settings)} settings with the defaults the plug-in uses")
     literals = product_literals(src)
     unknown = 0
     for message in ja:
