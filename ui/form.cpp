@@ -536,6 +536,14 @@ LRESULT Form::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       return MAKELRESULT(GetDlgCtrlID(default_->hwnd_), DC_HASDEFID);
     return 0;
   }
+  case WM_NEXTDLGCTL: {
+    // IsDialogMessage sends it for a label's accelerator: focus the control
+    // given (lParam set), else the next (wParam 0) or previous tab stop.
+    HWND target = LOWORD(lp) ? reinterpret_cast<HWND>(wp) : GetNextDlgTabItem(hwnd_, GetFocus(), wp != 0);
+    if (target)
+      ::SetFocus(target);
+    return 0;
+  }
   case WM_CLOSE:
     if (modal_)
       SetModalResult(kModalCancel);

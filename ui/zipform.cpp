@@ -160,6 +160,7 @@ TZipListForm::TZipListForm() {
          SATCHEL_CLICK(FilesListBoxDblClick), SATCHEL_CLICK(AttachBitBtnClick), SATCHEL_CLICK(FolderAttachButtonClick),
          SATCHEL_CLICK(SfxCheckBoxClick), SATCHEL_CLICK(FileTypeRadioGroupClick)});
   AttachBitBtn.SetPicture(DrawAttachPicture());
+  FilesListBox.Send(LB_SETITEMHEIGHT, 0, 12); // the font alone gives 13
   FormCreate();
 }
 
