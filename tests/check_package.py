@@ -371,6 +371,10 @@ def check_attachment(path, expect_names, stub=None):
 
 
 def run_installed(build, src, zip_path):
+    mail = os.path.join(build, "tests", "package_test.exe")
+    if not os.path.exists(mail):
+        problem(f"{mail} is not built")
+        return
     run = tempfile.mkdtemp(prefix="satchel-package-")
     try:
         unpacked = os.path.join(run, "unpacked")
@@ -380,7 +384,7 @@ def run_installed(build, src, zip_path):
         os.makedirs(plugins)
         for name in BINARIES:
             shutil.copy(os.path.join(unpacked, name), plugins)
-        shutil.copy(os.path.join(build, "tests", "package_test.exe"), os.path.join(run, "mail.exe"))
+        shutil.copy(mail, os.path.join(run, "mail.exe"))
         os.makedirs(os.path.join(run, "input"))
         os.makedirs(os.path.join(run, "attached"))
         for name, data in INPUTS.items():
