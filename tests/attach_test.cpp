@@ -77,6 +77,26 @@ void DropAndAttach(HWND dlg, const std::vector<std::string> &paths, const std::s
   ASSERT_TRUE(uidriver::Click(uidriver::FindControl(dlg, "A&ttach")));
 }
 
+// A ZIP archive holding one stored file, as another program might have
+// left it in the temporary folder.
+std::string StoredZip(const std::string &name, const std::string &data) {
+  unsigned long crc = 0xFFFFFFFFul;
+  for (unsigned char b : data) {
+    crc ^= b;
+    for (int k = 0; k < 8; ++k)
+      crc = (crc >> 1) ^ (0xEDB88320ul & (0ul - (crc & 1)));
+  }
+  crc ^= 0xFFFFFFFFul;
+  auto u16 = [](unsigned v) { return std::string{char(v & 0xFF), char(v >> 8 & 0xFF)}; };
+  auto u32 = [&](unsigned long v) { return u16(unsigned(v & 0xFFFF)) + u16(unsigned(v >> 16)); };
+  std::string sizes = u32(crc) + u32(data.size()) + u32(data.size()) + u16(unsigned(name.size())) + u16(0);
+  std::string local = std::string("PK\x03\x04", 4) + u16(10) + u16(0) + u16(0) + u32(0) + sizes + name + data;
+  std::string central = std::string("PK\x01\x02", 4) + u16(20) + u16(10) + u16(0) + u16(0) + u32(0) + sizes + u16(0) +
+                        u16(0) + u16(0) + u32(0) + u32(0) + name;
+  return local + central + std::string("PK\x05\x06", 4) + u16(0) + u16(0) + u16(1) + u16(1) + u32(central.size()) +
+         u32(local.size()) + u16(0);
+}
+
 std::vector<std::string> Satchel_temp_folders() {
   std::vector<std::string> found;
   WIN32_FIND_DATAA fd;
@@ -96,10 +116,11 @@ TEST(ZipAndAttach, DroppedFilesAreZippedAttachedAndTheSettingsSaved) {
   Session s;
   WriteFile(s.files / "report.doc", std::string(5000, 'r'));
   WriteFile(s.files / "data.txt", "hello\r\n");
-  // A file that already lies in the temporary folder under the archive's
-  // name stays untouched.
+  // An archive that already lies in the temporary folder under the new
+  // archive's name stays untouched, and nothing of it is merged in.
   std::string bystander = TempRoot() + "report.zip";
-  WriteFile(bystander, "not ours");
+  const std::string earlier = StoredZip("earlier-entry.txt", "not ours");
+  WriteFile(bystander, earlier);
   auto before = Satchel_temp_folders();
 
   MessageBoxAnswerer anyError("エラー", "OK");
@@ -123,9 +144,10 @@ TEST(ZipAndAttach, DroppedFilesAreZippedAttachedAndTheSettingsSaved) {
   EXPECT_EQ(att[0].bytes.substr(0, 4), std::string("PK\x03\x04", 4));
   EXPECT_NE(att[0].bytes.find("report.doc"), std::string::npos);
   EXPECT_NE(att[0].bytes.find("data.txt"), std::string::npos);
+  EXPECT_EQ(att[0].bytes.find("earlier-entry.txt"), std::string::npos);
   host.Stop();
   EXPECT_FALSE(anyError.Result().found);
-  EXPECT_EQ(ReadFile(bystander), "not ours");
+  EXPECT_TRUE(ReadFile(bystander) == earlier);
   DeleteFileA(bystander.c_str());
   EXPECT_EQ(Satchel_temp_folders(), before) << "the working folder is left behind";
 
@@ -157,16 +179,35 @@ TEST(ZipAndAttach, CancelWritesNothing) {
 TEST(ZipAndAttach, WithoutTheZipLibraryNothingIsAttached) {
   Session s(false);
   WriteFile(s.files / "a.txt", "a");
-  MessageBoxAnswerer errors("エラー", "OK");
+  // The start-up check tells first, before the host is up.
+  MessageBoxAnswerer atStart("エラー", "OK");
   mailhost::HostThread host(s.options());
   ASSERT_TRUE(host.started());
+  EXPECT_EQ(atStart.Result().text, "zip32.dll not found.");
   HWND compose = host.OpenCompose(100, 50);
   HWND dlg = OpenDialog(host, compose);
   ASSERT_NE(dlg, nullptr);
   DropAndAttach(dlg, {s.files / "a.txt"}, "a.zip");
+  // Two error boxes, one after the other: the build step's, then the
+  // command's.
+  std::vector<uidriver::MessageBoxInfo> boxes;
+  for (int i = 0; i < 2; ++i) {
+    HWND box = uidriver::WaitForWindow("エラー", "", 20000);
+    if (!box)
+      break;
+    boxes.push_back(uidriver::ReadMessageBox(box));
+    uidriver::Answer(box, "OK");
+    ASSERT_TRUE(uidriver::WaitGone(box));
+  }
+  bool more = uidriver::WaitForWindow("エラー", "", 500) != nullptr;
   ASSERT_TRUE(uidriver::WaitGone(dlg, 20000));
   host.Stop();
-  EXPECT_TRUE(errors.Result().found);
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].text, "圧縮に必要なDLLが見つかりません。");
+  EXPECT_EQ(boxes[0].buttons, std::vector<std::string>{"OK"});
+  EXPECT_TRUE(boxes[0].hasIcon);
+  EXPECT_EQ(boxes[1].text, "compression failed.");
+  EXPECT_FALSE(more);
   EXPECT_TRUE(host.host().Attachments(compose).empty());
   EXPECT_FALSE(Exists(s.ini()));
 }
