@@ -17,7 +17,8 @@ Reads <build>/Satchel-<version>.zip (made by scripts/package) and checks:
   program (tests/package_test.exe) and a PlugIns folder holding only the
   three binaries from the package; under Wine it zips and attaches, plain and
   self-extracting, and the attachments it saved are checked here with
-  zipfile against the files that went in.
+  zipfile against the files that went in, and the self-extracting one is
+  run to unpack itself.
 """
 import os
 import re
@@ -370,6 +371,25 @@ def check_attachment(path, expect_names, stub=None):
     print(f"{os.path.basename(path)}: {len(got)} entries, contents equal")
 
 
+def check_extracts(src, env, program, folder, names):
+    """The receiver's side: the program unpacks itself without a window."""
+    target = "Z:" + folder.replace("/", "\\")
+    r = subprocess.run([os.path.join(src, "scripts", "wine-run"), program, "-d", target, "-q"],
+                       cwd=os.path.dirname(program), env=env, timeout=300, capture_output=True)
+    if r.returncode != 0:
+        said = (r.stdout + r.stderr).decode("cp932", "replace")
+        problem(f"{os.path.basename(program)} -d -q exits {r.returncode}: {said}")
+        return
+    got = sorted(os.listdir(folder)) if os.path.isdir(folder) else []
+    if got != sorted(names):
+        problem(f"{os.path.basename(program)} extracted {got}, not {sorted(names)}")
+    for name in names:
+        path = os.path.join(folder, name)
+        if os.path.exists(path) and open(path, "rb").read() != INPUTS[name]:
+            problem(f"{os.path.basename(program)} extracted {name} with other contents")
+    print(f"{os.path.basename(program)}: extracts {len(got)} files under Wine")
+
+
 def run_installed(build, src, zip_path):
     mail = os.path.join(build, "tests", "package_test.exe")
     if not os.path.exists(mail):
@@ -405,6 +425,7 @@ def run_installed(build, src, zip_path):
         if os.path.exists(sfx):
             stub = open(os.path.join(plugins, "sfx32.dat"), "rb").read()
             check_attachment(sfx, ["notes.txt"], stub)
+            check_extracts(src, env, sfx, os.path.join(run, "received"), ["notes.txt"])
     finally:
         if not problems:
             shutil.rmtree(run, ignore_errors=True)
