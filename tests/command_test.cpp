@@ -294,6 +294,30 @@ TEST(ZipAndAttachCommand, TheNextCommandOpensWithWhatTheLastAttachSaved) {
   EXPECT_EQ(s.Setting("Options", "ShowResult"), "0");
 }
 
+TEST(ZipAndAttachCommand, ValuesEditedByHandAreReadAsNumbersOrTheirDefaultsAndTheAttachWritesTheDialogsState) {
+  Session s;
+  WritePrivateProfileStringA("Options", "ArchiveType", "7", s.ini().c_str());
+  WritePrivateProfileStringA("Options", "IsSfx", "2", s.ini().c_str());
+  WritePrivateProfileStringA("Options", "ShowResult", "yes", s.ini().c_str());
+  WriteFile(s.files / "a.txt", "a");
+  mailhost::HostThread host(s.options());
+  ASSERT_TRUE(host.started());
+  HWND compose = host.OpenCompose(100, 50);
+  Dialog d = Pick(compose);
+  ASSERT_NE(d.hwnd, nullptr);
+  // 7 is no type: Zip stays; "2" is true; "yes" is no number: off.
+  EXPECT_TRUE(d.Get("Zip").checked);
+  EXPECT_TRUE(d.Get(kSfx).checked);
+  EXPECT_FALSE(d.Get(kShowResult).checked);
+  ASSERT_TRUE(d.Drop({s.files / "a.txt"}, "a.exe"));
+  ASSERT_TRUE(d.Attach());
+  ASSERT_TRUE(WaitForAttachments(host, compose, 1));
+  host.Stop();
+  EXPECT_EQ(s.Setting("Options", "ArchiveType"), "1");
+  EXPECT_EQ(s.Setting("Options", "IsSfx"), "1");
+  EXPECT_EQ(s.Setting("Options", "ShowResult"), "0");
+}
+
 // The archives go into a store that check_eml.py reads afterwards:
 // <build>/tests/command-eml/store/1.eml, with the attached files' sources in
 // <build>/tests/command-eml/src.

@@ -486,6 +486,8 @@ TEST(ZipListFormNaming, ADroppedFileNamesTheArchiveWithTheTypesExtensionOrExe) {
       {"C:\\data.v2\\readme", "readme.zip", "readme.exe"},
       {"C:\\docs\\.profile", ".zip", ".exe"},
   };
+  if (GetACP() == 1252)
+    cases.push_back({"C:\\docs\\R\xE9sum\xE9 caf\xE9.doc", "R\xE9sum\xE9 caf\xE9.zip", "R\xE9sum\xE9 caf\xE9.exe"});
   if (GetACP() == 932) {
     // 表 is 95 5C: its second byte is no folder separator.
     cases.push_back({"C:\\表\\資料表.doc", "資料表.zip", "資料表.exe"});
@@ -563,6 +565,7 @@ TEST(ZipListFormNaming, DoubleClickNamesTheArchiveAfterTheClickedEntry) {
 }
 
 TEST(ZipListFormList, DeleteKeyAndRemoveTakeOutTheSelectedEntriesAndKeepTheName) {
+  BoxWatcher errors;
   ModalForm run;
   ASSERT_TRUE(run.ok());
   TZipListForm &f = run.form();
@@ -590,6 +593,14 @@ TEST(ZipListFormList, DeleteKeyAndRemoveTakeOutTheSelectedEntriesAndKeepTheName)
   ASSERT_TRUE(ud::Click(f.RemoveButton.Handle()));
   EXPECT_TRUE(run.Files().empty());
   EXPECT_EQ(run.Name(), "one.zip");
+  // A double-click on the empty list names nothing and reports nothing.
+  PostMessageA(list, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
+  PostMessageA(list, WM_LBUTTONUP, 0, MAKELPARAM(20, 20));
+  PostMessageA(list, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(20, 20));
+  PostMessageA(list, WM_LBUTTONUP, 0, MAKELPARAM(20, 20));
+  run.Flush();
+  EXPECT_EQ(run.Name(), "one.zip");
+  EXPECT_TRUE(errors.Texts().empty());
   ASSERT_TRUE(ud::Click(f.CancelButton.Handle()));
   run.Wait();
 }
