@@ -605,6 +605,21 @@ TEST(ZipListFormList, DeleteKeyAndRemoveTakeOutTheSelectedEntriesAndKeepTheName)
   run.Wait();
 }
 
+TEST(ZipListFormList, DeleteRemovesWhateverModifierIsHeldAndOtherKeysRemoveNothing) {
+  TZipListForm f;
+  Drop(f, {"C:\\a\\one.txt", "C:\\a\\two.txt", "C:\\a\\three.txt"});
+  f.FilesListBox.Send(LB_SETSEL, TRUE, 1);
+  for (WORD key : {WORD(VK_BACK), WORD(VK_INSERT), WORD('D')})
+    f.FilesListBoxKeyDown(f.FilesListBox, key, 0);
+  EXPECT_EQ(f.Files().size(), 3u);
+  f.FilesListBoxKeyDown(f.FilesListBox, VK_DELETE, ShiftKey | CtrlKey | AltKey);
+  EXPECT_EQ(f.Files(), (std::vector<std::string>{"C:\\a\\one.txt", "C:\\a\\three.txt"}));
+  f.FilesListBox.Send(LB_SETSEL, TRUE, 0);
+  f.FilesListBoxKeyDown(f.FilesListBox, VK_DELETE, CtrlKey);
+  EXPECT_EQ(f.Files(), std::vector<std::string>{"C:\\a\\three.txt"});
+  EXPECT_EQ(f.FileNameEdit.Text(), "one.zip");
+}
+
 // The common file-open dialog, as a user fills it in.
 class OpenDialog {
 public:
