@@ -129,6 +129,35 @@ private:
   std::vector<HWND> windows_;
 };
 
+// Keeps a list box from repainting itself and its scroll bar for each of
+// many additions (a folder of thousands of files took seconds for that
+// alone); it is drawn once when the pause ends.
+class ListRedrawPause {
+public:
+  explicit ListRedrawPause(HWND list) : list_(list) { SendMessageA(list_, WM_SETREDRAW, FALSE, 0); }
+  ~ListRedrawPause() {
+    SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list_, nullptr, TRUE);
+  }
+  ListRedrawPause(const ListRedrawPause &) = delete;
+  ListRedrawPause &operator=(const ListRedrawPause &) = delete;
+
+private:
+  HWND list_;
+};
+
+// One entry of a list box, or "" when there is none: reading the whole list
+// costs two messages per entry.
+std::string ListEntry(HWND list, int index) {
+  LRESULT len = SendMessageA(list, LB_GETTEXTLEN, WPARAM(index), 0);
+  if (len == LB_ERR)
+    return {};
+  std::string s(size_t(len) + 1, '\0');
+  LRESULT got = SendMessageA(list, LB_GETTEXT, WPARAM(index), LPARAM(s.data()));
+  s.resize(got == LB_ERR ? 0 : size_t(got));
+  return s;
+}
+
 // A fresh folder of its own below the temporary folder.
 std::string MakeWorkFolder() {
   char temp[MAX_PATH + 1];
@@ -270,9 +299,8 @@ void TZipListForm::AddButtonClick(Control &) {
     }
     break;
   }
-  std::vector<std::string> files = Files();
-  if (!files.empty())
-    SetArchiveName(FileNamePart(files[0]));
+  if (FilesListBox.Send(LB_GETCOUNT) > 0)
+    SetArchiveName(FileNamePart(ListEntry(FilesListBox.Handle(), 0)));
   TypeStep(nullptr);
 }
 
@@ -289,10 +317,10 @@ void TZipListForm::FilesListBoxKeyDown(Control &sender, WORD key, unsigned) {
 
 void TZipListForm::FilesListBoxDblClick(Control &) {
   int caret = int(FilesListBox.Send(LB_GETCARETINDEX));
-  std::vector<std::string> files = Files();
-  if (caret < 0 || caret >= int(files.size()))
+  if (caret < 0 || caret >= int(FilesListBox.Send(LB_GETCOUNT)))
     return; // an empty list names nothing
-  SetArchiveName(ReplaceExt(FileNamePart(files[caret]), SfxCheckBox.Checked() ? ".exe" : GetArchiveExt()));
+  SetArchiveName(ReplaceExt(FileNamePart(ListEntry(FilesListBox.Handle(), caret)),
+                            SfxCheckBox.Checked() ? ".exe" : GetArchiveExt()));
 }
 
 void TZipListForm::OnDropFiles(UniqueDrop drop) {
@@ -301,15 +329,25 @@ void TZipListForm::OnDropFiles(UniqueDrop drop) {
   int answer = kModalCancel; // not asked yet
   bool asked = false;
   UINT count = DragQueryFileA(drop.get(), 0xFFFFFFFF, nullptr, 0);
+  // Dropped files go into the list together, before the next folder and at
+  // the end.
+  std::vector<std::string> pending;
+  auto addPending = [&] {
+    ListRedrawPause pause(FilesListBox.Handle());
+    for (const auto &p : pending)
+      AddFile(p);
+    pending.clear();
+  };
   for (UINT i = 0; i < count; ++i) {
     // Asked for its length first, so a long path is never cut.
     UINT len = DragQueryFileA(drop.get(), i, nullptr, 0);
     std::string path(len, '\0');
     DragQueryFileA(drop.get(), i, path.data(), len + 1);
     if (!IsFolder(path)) {
-      AddFile(path);
+      pending.push_back(path);
       continue;
     }
+    addPending();
     SetForegroundWindow(Handle());
     if (!asked) {
       answer = MessageDlg(kFolderQuestion, MsgKind::Confirmation, MsgButtons::YesNoCancel);
@@ -329,15 +367,16 @@ void TZipListForm::OnDropFiles(UniqueDrop drop) {
       return;
     }
   }
+  if (!pending.empty())
+    addPending();
   drop.reset();
   if (answer == 6) {
     CompressFolder(baseFolder);
     Finish();
     return;
   }
-  std::vector<std::string> files = Files();
-  if (ArchiveName().empty() && !files.empty())
-    SetArchiveName(FileNamePart(files[0]));
+  if (ArchiveName().empty() && FilesListBox.Send(LB_GETCOUNT) > 0)
+    SetArchiveName(FileNamePart(ListEntry(FilesListBox.Handle(), 0)));
   TypeStep(nullptr);
 }
 
@@ -376,7 +415,10 @@ void TZipListForm::WarnUnreadFolders() {
 }
 
 void TZipListForm::CollectFolderFiles(const std::string &folder) {
-  CollectInto(EndsWithBackslash(folder) ? folder.substr(0, folder.size() - 1) : folder);
+  {
+    ListRedrawPause pause(FilesListBox.Handle());
+    CollectInto(EndsWithBackslash(folder) ? folder.substr(0, folder.size() - 1) : folder);
+  }
   WarnUnreadFolders();
 }
 
@@ -422,9 +464,12 @@ void TZipListForm::CompressFolder(const std::string &folder) {
     f.pop_back();
   // Entries relative to the base folder; no stored name is cut short.
   std::vector<std::string> files = Files();
-  FilesListBox.Send(LB_RESETCONTENT);
-  for (const auto &e : files)
-    AddFile(e.size() > f.size() + 1 ? e.substr(f.size() + 1) : std::string());
+  {
+    ListRedrawPause pause(FilesListBox.Handle());
+    FilesListBox.Send(LB_RESETCONTENT);
+    for (const auto &e : files)
+      AddFile(e.size() > f.size() + 1 ? e.substr(f.size() + 1) : std::string());
+  }
   std::string name;
   if (f.size() > 3 && !IncludeFolderName && UseAsFileName) {
     name = FileNamePart(f);
