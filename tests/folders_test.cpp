@@ -39,7 +39,12 @@ Contents Stored(const Contents &files, const std::string &prefix = "") {
   Contents out;
   for (const auto &[rel, bytes] : files) {
     std::string name = prefix + rel;
-    std::replace(name.begin(), name.end(), '\\', '/');
+    // A folder break, not the second byte of a double-byte character.
+    for (size_t i = 0; i < name.size(); ++i)
+      if (IsDBCSLeadByte(static_cast<BYTE>(name[i])))
+        ++i;
+      else if (name[i] == '\\')
+        name[i] = '/';
     out[name] = bytes;
   }
   return out;
@@ -226,6 +231,41 @@ TEST(FolderDrop, TwoFoldersNoAsksOnceAndListsEveryFileHiddenOnesToo) {
   // Listed files are stored under their own names only.
   EXPECT_TRUE(
       KeepForChecker("drop-no.zip", att.bytes, {{"x.txt", "x"}, {"y.txt", "y"}, {"z.txt", "z"}, {".secret", "s"}}));
+}
+
+TEST(FolderDrop, FilesAroundAFolderAnsweredNoKeepTheDropsOrder) {
+  Session s;
+  MakeTree(s.files.path(), {{"p.txt", "p"}, {"q.txt", "q"}, {"folder\\r.txt", "r"}, {"folder\\s.txt", "s"}});
+  Opened r(s);
+  ASSERT_NE(r.dlg, nullptr);
+  Drop(r.dlg, {s.files / "p.txt", s.files / "folder", s.files / "q.txt"});
+  AnswerBox(kQuestion, kNo);
+  ASSERT_TRUE(uidriver::WaitUntil([&] { return ArchiveNameOf(r.dlg) == "p.zip"; })) << ArchiveNameOf(r.dlg);
+  auto list = ListOf(r.dlg);
+  ASSERT_TRUE(uidriver::Click(uidriver::FindControl(r.dlg, "&Cancel")));
+  r.host.Stop();
+  ASSERT_EQ(list.size(), 4u);
+  EXPECT_EQ(list.front(), s.files / "p.txt");
+  EXPECT_EQ(Sorted({list[1], list[2]}), Sorted({s.files / "folder\\r.txt", s.files / "folder\\s.txt"}));
+  EXPECT_EQ(list.back(), s.files / "q.txt");
+}
+
+// Under code page 932 the second byte of 表 and ソ is the byte of "\".
+TEST(FolderDrop, AFolderNameEndingInATrailByteLikeABackslashKeepsItsName) {
+  Session s;
+  s.FolderOptions(false, true);
+  Contents files = {{"a.txt", "a"}, {"ソ\\b.txt", "b"}};
+  std::string folder = s.files / "表";
+  MakeTree(folder, files);
+  ASSERT_TRUE(Exists(folder + "\\ソ\\b.txt"));
+  Opened r(s);
+  ASSERT_NE(r.dlg, nullptr);
+  Drop(r.dlg, {folder});
+  AnswerBox(kQuestion, kYes);
+  auto att = WaitForAttachment(r.host, r.compose);
+  r.host.Stop();
+  EXPECT_EQ(att.fileName, "表.zip");
+  EXPECT_TRUE(KeepForChecker("drop-dbcs.zip", att.bytes, Stored(files)));
 }
 
 TEST(FolderDrop, CancelTakesBackWhatTheDropHadAppended) {
