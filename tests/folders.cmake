@@ -19,6 +19,6 @@ if(TARGET zip32 AND TARGET sfx32)
   set_tests_properties(folders_test PROPERTIES FIXTURES_REQUIRED folders_clean FIXTURES_SETUP folders_archives)
   add_test(NAME folders_check COMMAND python3 "${CMAKE_CURRENT_LIST_DIR}/check_folders.py" "${SATCHEL_FOLDERS_OUT}"
     drop-exclude.zip drop-include.zip drop-ask.zip drop-several.zip drop-no.zip drop-dbcs.zip button-drive.zip sfx-proj.exe
-    type0.lzh typed-notes)
+    type0.lzh typed-notes added.zip)
   set_tests_properties(folders_check PROPERTIES FIXTURES_REQUIRED folders_archives)
 endif()

@@ -394,6 +394,59 @@ TEST(SelfExtract, TheAttachedProgramRestoresTheFilesByteForByte) {
   }
 }
 
+// The system's file-open dialog of this process: types `path` as the file
+// name and presses Open.
+bool OpenInFileDialog(const std::string &path) {
+  HWND dlg = nullptr;
+  uidriver::WaitUntil(
+      [&] {
+        ForEachTopLevel([&](HWND w) -> BOOL {
+          if (IsOwnWindow(w) && IsWindowVisible(w) && uidriver::ClassName(w) == "#32770" &&
+              (GetDlgItem(w, 0x47c) || GetDlgItem(w, 0x480))) {
+            dlg = w;
+            return FALSE;
+          }
+          return TRUE;
+        });
+        return dlg != nullptr;
+      },
+      20000);
+  if (!dlg)
+    return false;
+  // The file-name box: a combo box (cmb13) holding an edit box, or an edit
+  // box of its own (edt1).
+  HWND edit = GetDlgItem(dlg, 0x480);
+  if (HWND combo = GetDlgItem(dlg, 0x47c))
+    edit = ChildOfClass(combo, "Edit");
+  if (!edit)
+    return false;
+  uidriver::Type(edit, path);
+  HWND open = GetDlgItem(dlg, IDOK);
+  return open && uidriver::Click(open) && uidriver::WaitGone(dlg, 20000);
+}
+
+TEST(BuildStep, FilesAddedThroughTheOpenDialogAreZippedUnderTheFirstOnesName) {
+  Session s;
+  WriteFile(s.files / "first.txt", "one");
+  WriteFile(s.files / "second.bin", std::string(3000, '\x7f'));
+  Opened r(s);
+  ASSERT_NE(r.dlg, nullptr);
+  ASSERT_TRUE(uidriver::Click(uidriver::FindControl(r.dlg, "&Add")));
+  ASSERT_TRUE(OpenInFileDialog(s.files / "first.txt"));
+  ASSERT_TRUE(uidriver::WaitUntil([&] { return ArchiveNameOf(r.dlg) == "first.zip"; })) << ArchiveNameOf(r.dlg);
+  ASSERT_TRUE(uidriver::Click(uidriver::FindControl(r.dlg, "&Add")));
+  ASSERT_TRUE(OpenInFileDialog(s.files / "second.bin"));
+  uidriver::Sync(r.dlg);
+  EXPECT_EQ(ListOf(r.dlg), (std::vector<std::string>{s.files / "first.txt", s.files / "second.bin"}));
+  EXPECT_EQ(ArchiveNameOf(r.dlg), "first.zip");
+  ASSERT_TRUE(uidriver::Click(uidriver::FindControl(r.dlg, "A&ttach")));
+  auto att = WaitForAttachment(r.host, r.compose);
+  r.host.Stop();
+  EXPECT_EQ(att.fileName, "first.zip");
+  EXPECT_TRUE(
+      KeepForChecker("added.zip", att.bytes, {{"first.txt", "one"}, {"second.bin", std::string(3000, '\x7f')}}));
+}
+
 // Naming at the build step: the type's extension, and a name typed by hand.
 TEST(BuildStep, TypeLhaBuildsAZipNamedLzhAttachedAsLha) {
   Session s;
