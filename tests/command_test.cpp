@@ -150,14 +150,16 @@ std::string TakeResult() {
 }
 
 // What the build step leaves in the temporary folder: its private folders
-// (Satchel-<pid>-<tick>) and files of the archive's name.
+// (Satchel-<pid>-<tick>, this process's only: other test programs may be
+// building at the same time) and files of the archive's name.
 std::vector<std::string> TempLeftovers(const std::vector<std::string> &names) {
   std::vector<std::string> found;
+  std::string ours = "Satchel-" + std::to_string(GetCurrentProcessId()) + "-";
   WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((TempRoot() + "Satchel-*").c_str(), &fd);
+  HANDLE h = FindFirstFileA((TempRoot() + ours + "*").c_str(), &fd);
   if (h != INVALID_HANDLE_VALUE) {
     do
-      if (std::strncmp(fd.cFileName, "Satchel-", 8) == 0) // the search ignores case
+      if (std::strncmp(fd.cFileName, ours.c_str(), ours.size()) == 0) // the search ignores case
         found.push_back(fd.cFileName);
     while (FindNextFileA(h, &fd));
     FindClose(h);

@@ -434,31 +434,63 @@ TEST(ZipListFormLayout, AttachButtonShowsItsRedArrowAboveTheCaptionAndAGreyTwinW
 
 // ---- The keyboard ----
 
+// The focus belongs to the active window, and test programs running at the
+// same time share the desktop and may take the activation. A keyboard step
+// therefore makes the dialog active first, and is repeated when the focus
+// was lost before the key arrived.
+class Keyboard {
+public:
+  explicit Keyboard(HWND window) : w_(window) {}
+  // Presses (through `press`, given the focused control) until the focus is
+  // on `expected`.
+  bool Step(const std::function<void(HWND focused)> &press, HWND expected) {
+    for (int attempt = 0; attempt < 5; ++attempt) {
+      if (!Activate())
+        continue;
+      if (Focused(w_) == expected)
+        return true; // the key was handled just before the activation went
+      press(Focused(w_));
+      if (ud::WaitUntil([&] { return Focused(w_) == expected; }, 1000))
+        return true;
+      if (GetForegroundWindow() == w_)
+        return false;
+    }
+    return false;
+  }
+  bool Activate() {
+    if (GetForegroundWindow() != w_)
+      SetForegroundWindow(w_);
+    return ud::WaitUntil([&] { return GetForegroundWindow() == w_ && Focused(w_); }, 2000);
+  }
+
+private:
+  HWND w_;
+};
+
 TEST(ZipListFormKeys, TabFollowsTheTableAcceleratorsReachTheirControlsAndEnterOrEscDoNothing) {
   BoxWatcher warnings("警告");
   ModalForm run;
   ASSERT_TRUE(run.ok());
   TZipListForm &f = run.form();
   HWND w = run.window();
-  ASSERT_TRUE(ud::WaitUntil([&] { return Focused(w) == f.FilesListBox.Handle(); }));
-  // Visible, enabled tab stops in the documented order, round to the start.
+  Keyboard keys(w);
+  // The first tab stop has the focus; Tab visits the visible, enabled tab
+  // stops in the documented order, round to the start.
+  ASSERT_TRUE(keys.Step([](HWND) {}, f.FilesListBox.Handle()));
   const std::vector<HWND> cycle = {
       f.AddButton.Handle(),    f.RemoveButton.Handle(),       f.FileNameEdit.Handle(),
       f.AttachBitBtn.Handle(), f.CancelButton.Handle(),       f.ShowResultCheckBox.Handle(),
       f.SfxCheckBox.Handle(),  f.FolderAttachButton.Handle(), f.FilesListBox.Handle()};
-  for (HWND next : cycle) {
-    PostKey(Focused(w), VK_TAB);
-    EXPECT_TRUE(ud::WaitUntil([&] { return Focused(w) == next; }, 2000)) << ud::WindowText(next);
+  for (HWND next : cycle)
+    EXPECT_TRUE(keys.Step([](HWND focused) { PostKey(focused, VK_TAB); }, next)) << ud::WindowText(next);
+  // The labels' accelerators.
+  EXPECT_TRUE(keys.Step([](HWND focused) { PostAltLetter(focused, 'f'); }, f.FileNameEdit.Handle()));
+  EXPECT_TRUE(keys.Step([](HWND focused) { PostAltLetter(focused, 'l'); }, f.FilesListBox.Handle()));
+  // Enter and Esc, in the name field and in the list, press no button.
+  for (HWND target : {f.FileNameEdit.Handle(), f.FilesListBox.Handle()}) {
+    PostKey(target, VK_RETURN);
+    PostKey(target, VK_ESCAPE);
   }
-  PostAltLetter(Focused(w), 'f');
-  EXPECT_TRUE(ud::WaitUntil([&] { return Focused(w) == f.FileNameEdit.Handle(); }, 2000));
-  // Enter in the name field and Esc press no button.
-  PostKey(Focused(w), VK_RETURN);
-  PostKey(Focused(w), VK_ESCAPE);
-  PostAltLetter(Focused(w), 'l');
-  EXPECT_TRUE(ud::WaitUntil([&] { return Focused(w) == f.FilesListBox.Handle(); }, 2000));
-  PostKey(Focused(w), VK_RETURN);
-  PostKey(Focused(w), VK_ESCAPE);
   run.Flush();
   EXPECT_EQ(ud::WaitForWindow("警告", "", 300), nullptr) << "Attach was pressed";
   EXPECT_TRUE(run.Running());
@@ -658,6 +690,13 @@ private:
 
 TEST(ZipListFormList, AddAppendsTheChosenFilesAndNamesTheArchiveAfterTheFirstEntry) {
   ScratchFolder dir;
+  // The file-open dialog moves the process's current folder into `dir`;
+  // it is put back before the folder is removed.
+  struct KeepCurrentFolder {
+    char saved[MAX_PATH] = "";
+    KeepCurrentFolder() { GetCurrentDirectoryA(MAX_PATH, saved); }
+    ~KeepCurrentFolder() { SetCurrentDirectoryA(saved); }
+  } keepFolder;
   for (const char *n : {"one.doc", "a.txt", "b.txt"})
     WriteText(dir.File(n), n);
   std::string folder = dir.File("");
