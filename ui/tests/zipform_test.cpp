@@ -556,6 +556,14 @@ TEST(ZipListFormNaming, ALaterDropKeepsTheNameAndATypedNameGetsOnlyItsExtensionR
   SetWindowTextA(f.FileNameEdit.Handle(), "Q3 figures.final");
   ClickHere(f.SfxCheckBox);
   EXPECT_EQ(f.FileNameEdit.Text(), "Q3 figures.exe");
+  // The setters apply the naming rule even when nothing changes.
+  SetWindowTextA(f.FileNameEdit.Handle(), "notes.txt");
+  f.SetIsSfx(true);
+  EXPECT_EQ(f.FileNameEdit.Text(), "notes.exe");
+  f.SetIsSfx(false);
+  SetWindowTextA(f.FileNameEdit.Handle(), "notes.txt");
+  f.SetArchiveType(1);
+  EXPECT_EQ(f.FileNameEdit.Text(), "notes.zip");
   // An emptied name stays empty.
   SetWindowTextA(f.FileNameEdit.Handle(), "");
   ClickHere(f.SfxCheckBox);
