@@ -1,9 +1,12 @@
 # satchel_test(NAME <name> SOURCES <files...> [LIBS <libs...>] [CP 932|1252]
-#              [TIMEOUT <s>] [NO_GTEST_MAIN])
+#              [TIMEOUT <s>] [NO_GTEST_MAIN] [NO_WINDOWS])
 # One test program, one ctest entry; ctest runs it under Wine through the
 # cross-compiling emulator. CP chooses the ANSI code page it runs with.
+# Every program of a build shares one Wine desktop, where windows of one
+# program take the focus and the foreground from another: programs that show
+# windows take turns (the "desktop" lock); NO_WINDOWS ones run beside them.
 function(satchel_test)
-  cmake_parse_arguments(T "NO_GTEST_MAIN" "NAME;CP;TIMEOUT" "SOURCES;LIBS;DEPENDS" ${ARGN})
+  cmake_parse_arguments(T "NO_GTEST_MAIN;NO_WINDOWS" "NAME;CP;TIMEOUT" "SOURCES;LIBS;DEPENDS" ${ARGN})
   add_executable(${T_NAME} ${T_SOURCES})
   if(T_NO_GTEST_MAIN)
     target_link_libraries(${T_NAME} PRIVATE GTest::gtest ${T_LIBS})
@@ -24,4 +27,7 @@ function(satchel_test)
   set_tests_properties(${T_NAME} PROPERTIES
     ENVIRONMENT "SATCHEL_CP=${T_CP};SATCHEL_SRC=${PROJECT_SOURCE_DIR};SATCHEL_BUILD=${CMAKE_BINARY_DIR}"
     TIMEOUT ${T_TIMEOUT})
+  if(NOT T_NO_WINDOWS)
+    set_tests_properties(${T_NAME} PROPERTIES RESOURCE_LOCK desktop)
+  endif()
 endfunction()

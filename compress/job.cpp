@@ -29,8 +29,7 @@ int WINAPI ZipPrintCallback(char *text, unsigned long length) {
       return int(length);
     ZipOutputLog += text;
     if (std::strncmp(text, "  adding", 8) == 0 && CompressingDlg) {
-      CompressingDlg->SetStatusText(text);
-      CompressingDlg->StepProgress();
+      CompressingDlg->Advance(text);
     }
   } catch (...) {
     // Nothing may unwind through the library's frames.

@@ -14,5 +14,5 @@ if(TARGET zip32 AND TARGET sfx32 AND TARGET zipcli)
   set_tests_properties(package_zip PROPERTIES FIXTURES_SETUP satchel_package TIMEOUT 300)
   add_test(NAME package_check
     COMMAND python3 "${CMAKE_CURRENT_LIST_DIR}/check_package.py" "${CMAKE_BINARY_DIR}" "${PROJECT_SOURCE_DIR}")
-  set_tests_properties(package_check PROPERTIES FIXTURES_REQUIRED satchel_package TIMEOUT 900)
+  set_tests_properties(package_check PROPERTIES FIXTURES_REQUIRED satchel_package TIMEOUT 900 RESOURCE_LOCK desktop)
 endif()

@@ -27,6 +27,7 @@ void TCompressingDlg::ResetProgress(int count) {
 }
 
 void TCompressingDlg::SetStatusText(const std::string &text) {
+  SetChildRedraw(true);
   RECT before;
   GetWindowRect(Label1.Handle(), &before);
   MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT *>(&before), 2);
@@ -38,8 +39,35 @@ void TCompressingDlg::SetStatusText(const std::string &text) {
 }
 
 void TCompressingDlg::StepProgress() {
+  SetChildRedraw(true);
   ProgressBar.Send(PBM_STEPIT);
   UpdateWindow(ProgressBar.Handle());
+}
+
+void TCompressingDlg::Advance(const std::string &text) {
+  DWORD now = GetTickCount();
+  if (!painted_ || now - lastPaint_ >= kPaintIntervalMs) {
+    SetStatusText(text);
+    StepProgress();
+    painted_ = true;
+    lastPaint_ = now;
+    return;
+  }
+  // Meanwhile the controls take the new state without painting; the label
+  // is sized to its text at the next paint.
+  SetChildRedraw(false);
+  SetWindowTextA(Label1.Handle(), text.c_str());
+  ProgressBar.Send(PBM_STEPIT);
+}
+
+void TCompressingDlg::SetChildRedraw(bool on) {
+  if (on == redraw_)
+    return;
+  redraw_ = on;
+  Label1.Send(WM_SETREDRAW, on, 0);
+  ProgressBar.Send(WM_SETREDRAW, on, 0);
+  if (on)
+    RedrawWindow(ProgressBar.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
 }
 
 } // namespace satchel::ui

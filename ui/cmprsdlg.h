@@ -25,6 +25,18 @@ public:
   void SetStatusText(const std::string &text);
   // One step (1) forward.
   void StepProgress();
+  // The status line and one step, for each file the library adds: the text
+  // and position are exact at once, but the dialog paints at most every
+  // kPaintIntervalMs, for painting after each of many small files would cost
+  // more than packing them.
+  void Advance(const std::string &text);
+
+  static constexpr DWORD kPaintIntervalMs = 50;
+
+private:
+  void SetChildRedraw(bool on);
+  bool redraw_ = true, painted_ = false;
+  DWORD lastPaint_ = 0;
 };
 
 } // namespace satchel::ui

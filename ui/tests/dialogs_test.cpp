@@ -297,6 +297,43 @@ TEST(CompressingDlg, CountsStepsAndRepaintsTheStatusAtOnce) {
   EXPECT_EQ(releasedForms, 0); // (counts only the probe form)
 }
 
+TEST(CompressingDlg, ManyFilesKeepExactStateButPaintOnlyNowAndThen) {
+  auto *dlg = new TCompressingDlg;
+  HWND w = dlg->Handle();
+  dlg->ResetProgress(500);
+  dlg->Show();
+  auto painted = [&] {
+    return !GetUpdateRect(dlg->Label1.Handle(), nullptr, FALSE) && !GetUpdateRect(w, nullptr, FALSE) &&
+           !GetUpdateRect(dlg->ProgressBar.Handle(), nullptr, FALSE);
+  };
+  dlg->Advance("  adding: first.txt");
+  EXPECT_TRUE(painted()) << "the first file shows at once";
+  RECT first;
+  GetWindowRect(dlg->Label1.Handle(), &first);
+  DWORD start = GetTickCount();
+  int n = 1;
+  for (; n < 500 && GetTickCount() - start < TCompressingDlg::kPaintIntervalMs / 2; ++n)
+    dlg->Advance("  adding: folder/a much longer name " + std::to_string(n) + ".txt");
+  ASSERT_GT(n, 1);
+  // What the controls hold is exact after every file, painted or not.
+  EXPECT_EQ(dlg->Label1.Text(), "  adding: folder/a much longer name " + std::to_string(n - 1) + ".txt");
+  EXPECT_EQ(dlg->ProgressBar.Send(PBM_GETPOS), n);
+  Sleep(TCompressingDlg::kPaintIntervalMs);
+  dlg->Advance("  adding: last.txt");
+  EXPECT_TRUE(painted()) << "once the interval is over, everything pending is painted";
+  EXPECT_EQ(dlg->ProgressBar.Send(PBM_GETPOS), n + 1);
+  RECT last;
+  GetWindowRect(dlg->Label1.Handle(), &last);
+  EXPECT_NE(last.right - last.left, first.right - first.left) << "the label is sized to the painted text";
+  // A status set directly paints at once even right after a file.
+  dlg->Advance("  adding: x.txt");
+  dlg->SetStatusText("Creating Self-extract archive...");
+  EXPECT_TRUE(painted());
+  dlg->Close();
+  dlg->Release();
+  PumpUntil([&] { return !IsWindow(w); });
+}
+
 TEST(CompressingDlg, ReleaseWithoutClosingDestroysAVisibleDialog) {
   auto *dlg = new TCompressingDlg;
   HWND w = dlg->Handle();
