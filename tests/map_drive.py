@@ -19,10 +19,16 @@ def main():
     subprocess.run([wine_run, program, "--gtest_list_tests"], check=True, stdout=subprocess.DEVNULL)
     os.makedirs(folder, exist_ok=True)
     link = os.path.join(prefix, "dosdevices", letter.lower() + ":")
+    target = os.path.abspath(folder)
+    # wine-run makes this link with the prefix, before the mount manager
+    # starts; a link made later is seen by file access but not by the shell.
+    if os.path.islink(link) and os.readlink(link) == target:
+        print(f"{letter.upper()}: is {target}")
+        return
     if os.path.islink(link):
         os.unlink(link)
-    os.symlink(os.path.abspath(folder), link)
-    print(f"{letter.upper()}: is {os.path.abspath(folder)}")
+    os.symlink(target, link)
+    print(f"{letter.upper()}: is {target}")
 
 
 if __name__ == "__main__":
