@@ -16,25 +16,6 @@ namespace uidriver = satchel::uidriver;
 
 namespace {
 
-// A drop handle as the shell builds it, with ANSI paths.
-HDROP MakeDrop(const std::vector<std::string> &paths) {
-  size_t bytes = sizeof(DROPFILES) + 1;
-  for (const auto &p : paths)
-    bytes += p.size() + 1;
-  HGLOBAL mem = GlobalAlloc(GHND, bytes);
-  auto *df = static_cast<DROPFILES *>(GlobalLock(mem));
-  df->pFiles = sizeof(DROPFILES);
-  df->fWide = FALSE;
-  char *out = reinterpret_cast<char *>(df + 1);
-  for (const auto &p : paths) {
-    std::memcpy(out, p.c_str(), p.size() + 1);
-    out += p.size() + 1;
-  }
-  *out = '\0';
-  GlobalUnlock(mem);
-  return static_cast<HDROP>(mem);
-}
-
 struct Session {
   TempFolder plugins, store, files;
   explicit Session(bool withZip = true) {
@@ -71,7 +52,7 @@ HWND OpenDialog(mailhost::HostThread &host, HWND compose) {
 void DropAndAttach(HWND dlg, const std::vector<std::string> &paths, const std::string &name, bool sfx = false) {
   if (sfx)
     ASSERT_TRUE(uidriver::SetChecked(uidriver::FindControl(dlg, "&Self-extract"), true));
-  PostMessageA(dlg, WM_DROPFILES, WPARAM(MakeDrop(paths)), 0);
+  PostMessageA(dlg, WM_DROPFILES, WPARAM(uidriver::MakeDrop(paths)), 0);
   HWND edit = NameEdit(dlg);
   ASSERT_TRUE(uidriver::WaitUntil([&] { return uidriver::WindowText(edit) == name; })) << name;
   ASSERT_TRUE(uidriver::Click(uidriver::FindControl(dlg, "A&ttach")));

@@ -24,24 +24,6 @@ const char kSfx[] = "&Self-extract";
 const char kShowResult[] = "S&how result";
 const char kNoSfxForType[] = "この形式では自己解凍ファイルが作成できません。";
 
-// A drop handle as the shell builds it, with ANSI paths.
-HDROP MakeDrop(const std::vector<std::string> &paths) {
-  size_t bytes = sizeof(DROPFILES) + 1;
-  for (const auto &p : paths)
-    bytes += p.size() + 1;
-  HGLOBAL mem = GlobalAlloc(GHND, bytes);
-  auto *df = static_cast<DROPFILES *>(GlobalLock(mem));
-  df->pFiles = sizeof(DROPFILES);
-  df->fWide = FALSE;
-  char *out = reinterpret_cast<char *>(df + 1);
-  for (const auto &p : paths) {
-    std::memcpy(out, p.c_str(), p.size() + 1);
-    out += p.size() + 1;
-  }
-  GlobalUnlock(mem);
-  return static_cast<HDROP>(mem);
-}
-
 // A plug-in folder with copies of the built files, a store and a folder of
 // files to attach.
 struct Session {
@@ -65,42 +47,6 @@ struct Session {
   }
 };
 
-// Answers every box of the plug-in with this caption while it lives, keeping
-// the text of each one.
-class BoxWatcher {
-public:
-  explicit BoxWatcher(std::string caption) : caption_(std::move(caption)), thread_([this] { Run(); }) {}
-  ~BoxWatcher() {
-    stop_ = true;
-    thread_.join();
-  }
-  std::vector<std::string> Texts() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return texts_;
-  }
-
-private:
-  void Run() {
-    while (!stop_) {
-      if (HWND box = ud::WaitForWindow(caption_, "TMessageForm", 0)) {
-        std::string text = ud::ReadMessageBox(box).text;
-        {
-          std::lock_guard<std::mutex> lock(mutex_);
-          texts_.push_back(text);
-        }
-        ud::Answer(box, "OK");
-        ud::WaitGone(box);
-      }
-      Sleep(5);
-    }
-  }
-  std::string caption_;
-  std::mutex mutex_;
-  std::vector<std::string> texts_;
-  std::atomic<bool> stop_{false};
-  std::thread thread_;
-};
-
 // The attachment dialog opened by one pick of the command.
 struct Dialog {
   HWND hwnd = nullptr;
@@ -113,7 +59,7 @@ struct Dialog {
   }
   // Drops files and waits for the name the dialog proposes.
   bool Drop(const std::vector<std::string> &paths, const std::string &name) const {
-    PostMessageA(hwnd, WM_DROPFILES, WPARAM(MakeDrop(paths)), 0);
+    PostMessageA(hwnd, WM_DROPFILES, WPARAM(ud::MakeDrop(paths)), 0);
     HWND edit = NameEdit();
     return ud::WaitUntil([&] { return ud::WindowText(edit) == name; });
   }
@@ -177,7 +123,7 @@ TEST(ZipAndAttachCommand, WithoutASettingsFileTheDefaultsApplyAndOnlyTheOptionsA
   CreateDirectoryA((s.files / "proj\\sub").c_str(), nullptr);
   WriteFile(s.files / "proj\\a.txt", "alpha");
   WriteFile(s.files / "proj\\sub\\b.txt", "beta");
-  BoxWatcher errors("エラー");
+  ud::BoxWatcher errors("エラー");
   mailhost::HostThread host(s.options());
   ASSERT_TRUE(host.started());
   HWND compose = host.OpenCompose(100, 50);
@@ -192,7 +138,7 @@ TEST(ZipAndAttachCommand, WithoutASettingsFileTheDefaultsApplyAndOnlyTheOptionsA
   // "UseAsFileName" on and "IncludeFolderName" off: a folder dropped and
   // answered Yes is named after itself without a question, its entries
   // relative to it.
-  PostMessageA(d.hwnd, WM_DROPFILES, WPARAM(MakeDrop({s.files / "proj"})), 0);
+  PostMessageA(d.hwnd, WM_DROPFILES, WPARAM(ud::MakeDrop({s.files / "proj"})), 0);
   HWND question = ud::WaitForWindow("確認", "TMessageForm");
   ASSERT_NE(question, nullptr);
   ASSERT_TRUE(ud::Answer(question, "はい(&Y)"));
@@ -269,7 +215,7 @@ TEST(ZipAndAttachCommand, TheNextCommandOpensWithWhatTheLastAttachSaved) {
   // show-result is off.
   WritePrivateProfileStringA("Options", "ArchiveType", "3", s.ini().c_str());
   {
-    BoxWatcher errors("エラー");
+    ud::BoxWatcher errors("エラー");
     Dialog d = Pick(compose);
     ASSERT_NE(d.hwnd, nullptr);
     EXPECT_FALSE(d.Get(kSfx).checked);

@@ -17,15 +17,6 @@ using namespace satchel_test;
 namespace uidriver = satchel::uidriver;
 
 namespace {
-HDROP MakeDrop(const std::string &path) {
-  HGLOBAL mem = GlobalAlloc(GHND, sizeof(DROPFILES) + path.size() + 2);
-  auto *df = static_cast<DROPFILES *>(GlobalLock(mem));
-  df->pFiles = sizeof(DROPFILES);
-  std::memcpy(df + 1, path.c_str(), path.size() + 1);
-  GlobalUnlock(mem);
-  return static_cast<HDROP>(mem);
-}
-
 void MakeSample(const std::string &dir) {
   CreateDirectoryA(dir.c_str(), nullptr);
   CreateDirectoryA((dir + "\\資料").c_str(), nullptr);
@@ -68,7 +59,7 @@ int main(int argc, char **argv) {
   std::printf("dialog open; %s, dropping %s\n", sfx ? "ticking Self-extract" : "plain ZIP", sample.c_str());
   if (sfx)
     uidriver::SetChecked(uidriver::FindControl(dlg, "&Self-extract"), true);
-  PostMessageA(dlg, WM_DROPFILES, WPARAM(MakeDrop(sample)), 0);
+  PostMessageA(dlg, WM_DROPFILES, WPARAM(uidriver::MakeDrop({sample})), 0);
   mailhost::WaitUntil([&] { return !host.host().Attachments(compose).empty(); }, 60000);
   int rc = 1;
   for (const auto &a : host.host().Attachments(compose)) {

@@ -59,27 +59,8 @@ struct Session {
   }
 };
 
-// A drop handle as the shell builds it, with ANSI paths.
-inline HDROP MakeDrop(const std::vector<std::string> &paths) {
-  size_t bytes = sizeof(DROPFILES) + 1;
-  for (const auto &p : paths)
-    bytes += p.size() + 1;
-  HGLOBAL mem = GlobalAlloc(GHND, bytes);
-  auto *df = static_cast<DROPFILES *>(GlobalLock(mem));
-  df->pFiles = sizeof(DROPFILES);
-  df->fWide = FALSE;
-  char *out = reinterpret_cast<char *>(df + 1);
-  for (const auto &p : paths) {
-    std::memcpy(out, p.c_str(), p.size() + 1);
-    out += p.size() + 1;
-  }
-  *out = '\0';
-  GlobalUnlock(mem);
-  return static_cast<HDROP>(mem);
-}
-
 inline void Drop(HWND dlg, const std::vector<std::string> &paths) {
-  PostMessageA(dlg, WM_DROPFILES, WPARAM(MakeDrop(paths)), 0);
+  PostMessageA(dlg, WM_DROPFILES, WPARAM(uidriver::MakeDrop(paths)), 0);
 }
 
 inline HWND OpenDialog(HWND compose) {

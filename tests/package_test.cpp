@@ -49,25 +49,6 @@ std::vector<std::string> Inputs() {
   return found;
 }
 
-// A drop handle as the shell builds it, with ANSI paths.
-HDROP MakeDrop(const std::vector<std::string> &paths) {
-  size_t bytes = sizeof(DROPFILES) + 1;
-  for (const auto &p : paths)
-    bytes += p.size() + 1;
-  HGLOBAL mem = GlobalAlloc(GHND, bytes);
-  auto *df = static_cast<DROPFILES *>(GlobalLock(mem));
-  df->pFiles = sizeof(DROPFILES);
-  df->fWide = FALSE;
-  char *out = reinterpret_cast<char *>(df + 1);
-  for (const auto &p : paths) {
-    std::memcpy(out, p.c_str(), p.size() + 1);
-    out += p.size() + 1;
-  }
-  *out = '\0';
-  GlobalUnlock(mem);
-  return static_cast<HDROP>(mem);
-}
-
 mailhost::HostOptions Options() {
   mailhost::HostOptions o;
   o.pluginDir = RunFolder() + "PlugIns";
@@ -97,7 +78,7 @@ mailhost::StoredAttachment ZipAndAttach(const std::vector<std::string> &files, b
     return {};
   }
   EXPECT_TRUE(uidriver::SetChecked(uidriver::FindControl(dlg, "&Self-extract"), sfx));
-  PostMessageA(dlg, WM_DROPFILES, WPARAM(MakeDrop(files)), 0);
+  PostMessageA(dlg, WM_DROPFILES, WPARAM(uidriver::MakeDrop(files)), 0);
   HWND edit = NameEdit(dlg);
   EXPECT_TRUE(uidriver::WaitUntil([&] { return uidriver::WindowText(edit) == name; })) << uidriver::WindowText(edit);
   EXPECT_TRUE(uidriver::Click(uidriver::FindControl(dlg, "A&ttach")));

@@ -11,10 +11,7 @@
 #include "tests/plugin_fixture.h"
 #include "tests/uidriver/uidriver.h"
 
-#include <shlobj.h>
-
 #include <cstdio>
-#include <cstring>
 
 namespace ud = satchel::uidriver;
 using satchel_test::TempFolder;
@@ -31,16 +28,6 @@ std::string DistFolder() {
   dir.resize(dir.find_last_of('\\')); // <build>\tests
   dir.resize(dir.find_last_of('\\')); // <build>
   return dir + "\\dist\\";
-}
-
-HDROP MakeDrop(const std::string &path) {
-  HGLOBAL mem = GlobalAlloc(GHND, sizeof(DROPFILES) + path.size() + 2);
-  auto *df = static_cast<DROPFILES *>(GlobalLock(mem));
-  df->pFiles = sizeof(DROPFILES);
-  df->fWide = FALSE;
-  std::memcpy(df + 1, path.c_str(), path.size() + 1);
-  GlobalUnlock(mem);
-  return static_cast<HDROP>(mem);
 }
 
 bool ShootCompose(const std::string &out) {
@@ -71,7 +58,7 @@ bool ShootCompose(const std::string &out) {
   HWND dlg = ud::WaitForWindow("Zip and attach", "TZipListForm");
   if (!dlg)
     return fail();
-  PostMessageA(dlg, WM_DROPFILES, WPARAM(MakeDrop(files / "資料表.doc")), 0);
+  PostMessageA(dlg, WM_DROPFILES, WPARAM(ud::MakeDrop({files / "資料表.doc"})), 0);
   HWND edit = nullptr;
   for (const auto &c : ud::Controls(dlg))
     if (c.cls == "Edit")
@@ -91,28 +78,4 @@ bool ShootCompose(const std::string &out) {
 
 } // namespace
 
-int main(int argc, char **argv) {
-  if (argc >= 2 && std::strcmp(argv[1], "--list") == 0) {
-    std::printf("%s\n", kName);
-    return 0;
-  }
-  if (argc >= 2 && std::strcmp(argv[1], "--layouts") == 0)
-    return 0;
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: host_shots <out folder> [names...] | --list | --layouts\n");
-    return 2;
-  }
-  bool wanted = argc == 2;
-  for (int i = 2; i < argc; ++i)
-    wanted = wanted || std::strcmp(argv[i], kName) == 0;
-  if (!wanted)
-    return 0;
-  bool ok = false;
-  try {
-    ok = ShootCompose(argv[1]);
-  } catch (const std::exception &e) {
-    std::fprintf(stderr, "compose: %s\n", e.what());
-  }
-  std::printf("%s: %s\n", kName, ok ? "ok" : "FAILED");
-  return ok ? 0 : 1;
-}
+int main(int argc, char **argv) { return ud::RunShots(argc, argv, {{kName, nullptr, ShootCompose}}); }

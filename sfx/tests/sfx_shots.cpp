@@ -8,8 +8,6 @@
 //                          its size in pixels follows the dialog font)
 #include <windows.h>
 
-#include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -249,23 +247,4 @@ bool ShootSfx(const std::string &out) {
 
 } // namespace
 
-int main(int argc, char **argv) {
-  if (argc >= 2 && std::strcmp(argv[1], "--list") == 0) {
-    std::printf("%s\n", kShotName);
-    return 0;
-  }
-  if (argc >= 2 && std::strcmp(argv[1], "--layouts") == 0)
-    return 0;
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: sfx_shots <out folder> [names...] | --list | --layouts\n");
-    return 2;
-  }
-  bool wanted = argc == 2;
-  for (int i = 2; i < argc; ++i)
-    wanted = wanted || std::strcmp(argv[i], kShotName) == 0;
-  if (!wanted)
-    return 0;
-  bool ok = ShootSfx(argv[1]);
-  std::printf("%s: %s\n", kShotName, ok ? "ok" : "FAILED");
-  return ok ? 0 : 1;
-}
+int main(int argc, char **argv) { return ud::RunShots(argc, argv, {{kShotName, nullptr, ShootSfx}}); }

@@ -1,6 +1,9 @@
 #include "tests/uidriver/uidriver.h"
 
+#include <shlobj.h>
+
 #include <cstdio>
+#include <cstring>
 #include <stdexcept>
 
 namespace satchel::uidriver {
@@ -240,6 +243,103 @@ bool SaveShot(HWND hwnd, const std::string &folder, const std::string &name) {
   bool ok = std::fprintf(f, "client %ld %ld\nwindow %ld %ld\n", c.right - c.left, c.bottom - c.top, w.right - w.left,
                          w.bottom - w.top) > 0;
   return std::fclose(f) == 0 && ok;
+}
+
+HDROP MakeDrop(const std::vector<std::string> &paths) {
+  size_t bytes = sizeof(DROPFILES) + 1;
+  for (const auto &p : paths)
+    bytes += p.size() + 1;
+  HGLOBAL mem = GlobalAlloc(GHND, bytes);
+  if (!mem)
+    throw std::runtime_error("no memory for a drop");
+  auto *df = static_cast<DROPFILES *>(GlobalLock(mem));
+  df->pFiles = sizeof(DROPFILES);
+  df->fWide = FALSE;
+  char *out = reinterpret_cast<char *>(df + 1);
+  for (const auto &p : paths) {
+    std::memcpy(out, p.c_str(), p.size() + 1);
+    out += p.size() + 1;
+  }
+  *out = '\0';
+  GlobalUnlock(mem);
+  return static_cast<HDROP>(mem);
+}
+
+BoxWatcher::BoxWatcher(std::string caption) : caption_(std::move(caption)), thread_([this] { Run(); }) {}
+
+BoxWatcher::~BoxWatcher() {
+  stop_ = true;
+  thread_.join();
+}
+
+std::vector<std::string> BoxWatcher::Texts() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return texts_;
+}
+
+void BoxWatcher::Run() {
+  while (!stop_) {
+    if (HWND box = WaitForWindow(caption_, "TMessageForm", 0)) {
+      std::string text = ReadMessageBox(box).text;
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        texts_.push_back(text);
+      }
+      Answer(box, "OK");
+      WaitGone(box);
+    }
+    Sleep(5);
+  }
+}
+
+int RunShots(int argc, char **argv, const std::vector<Shot> &shots) {
+  if (argc >= 2 && std::strcmp(argv[1], "--list") == 0) {
+    for (const Shot &s : shots)
+      std::printf("%s\n", s.name);
+    return 0;
+  }
+  if (argc >= 2 && std::strcmp(argv[1], "--layouts") == 0) {
+    for (const Shot &s : shots)
+      if (s.layout)
+        std::printf("%s %s\n", s.name, s.layout);
+    return 0;
+  }
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: %s <out folder> [names...] | --list | --layouts\n", argv[0]);
+    return 2;
+  }
+  int failed = 0;
+  for (const Shot &s : shots) {
+    bool wanted = argc == 2;
+    for (int i = 2; i < argc; ++i)
+      wanted = wanted || std::strcmp(argv[i], s.name) == 0;
+    if (!wanted)
+      continue;
+    bool ok = false;
+    try {
+      ok = s.take(argv[1]);
+    } catch (const std::exception &e) {
+      std::fprintf(stderr, "%s: %s\n", s.name, e.what());
+    }
+    std::printf("%s: %s\n", s.name, ok ? "ok" : "FAILED");
+    failed += !ok;
+  }
+  return failed ? 1 : 0;
+}
+
+Shot ModalShot(const char *name, const char *caption, const char *cls, std::function<void()> run, const char *layout) {
+  return {name, layout, [=](const std::string &out) {
+            auto running = RunOnThread(run);
+            HWND w = WaitForWindow(caption, cls);
+            // Let the window paint itself before it is captured.
+            if (w)
+              Sync(w);
+            bool ok = w && SaveShot(w, out, name);
+            if (w)
+              CloseBox(w);
+            running.get();
+            return ok;
+          }};
 }
 
 } // namespace satchel::uidriver

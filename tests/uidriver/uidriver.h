@@ -6,9 +6,14 @@
 #pragma once
 #include <windows.h>
 
+#include <shellapi.h>
+
+#include <atomic>
 #include <functional>
 #include <future>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace satchel::uidriver {
@@ -89,5 +94,41 @@ bool SaveShot(HWND hwnd, const std::string &folder, const std::string &name);
 
 // Runs `f` (which typically runs a modal dialog) on a thread of its own.
 template <typename F> auto RunOnThread(F &&f) { return std::async(std::launch::async, std::forward<F>(f)); }
+
+// A drop handle as the shell builds it for WM_DROPFILES, with ANSI paths;
+// the window that receives it frees it.
+HDROP MakeDrop(const std::vector<std::string> &paths);
+
+// Answers every message box (TMessageForm) with this caption with OK while
+// it lives, keeping the text of each one.
+class BoxWatcher {
+public:
+  explicit BoxWatcher(std::string caption);
+  ~BoxWatcher();
+  std::vector<std::string> Texts();
+
+private:
+  void Run();
+  std::string caption_;
+  std::mutex mutex_;
+  std::vector<std::string> texts_;
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
+
+// A screenshot program (see scripts/screenshots): each shot has a name, the
+// size its layout table gives ("W H" client, "window W H", or none) and a
+// function that takes it into <out folder>\<name>.bmp/.size.
+struct Shot {
+  const char *name;
+  const char *layout;
+  std::function<bool(const std::string &out)> take;
+};
+//   program --list | --layouts | <out folder> [names...]
+int RunShots(int argc, char **argv, const std::vector<Shot> &shots);
+// A shot of a dialog that `run` shows modally (on a thread of its own): it is
+// waited for, painted, saved and closed.
+Shot ModalShot(const char *name, const char *caption, const char *cls, std::function<void()> run,
+               const char *layout = nullptr);
 
 } // namespace satchel::uidriver

@@ -31,27 +31,9 @@ namespace {
 
 const char kNoSfxForType[] = "この形式では自己解凍ファイルが作成できません。";
 
-// A drop handle as the shell builds it, with ANSI paths; the receiver frees it.
-HDROP MakeDrop(const std::vector<std::string> &paths) {
-  size_t bytes = sizeof(DROPFILES) + 1;
-  for (const auto &p : paths)
-    bytes += p.size() + 1;
-  HGLOBAL mem = GlobalAlloc(GHND, bytes);
-  auto *df = static_cast<DROPFILES *>(GlobalLock(mem));
-  df->pFiles = sizeof(DROPFILES);
-  df->fWide = FALSE;
-  char *out = reinterpret_cast<char *>(df + 1);
-  for (const auto &p : paths) {
-    std::memcpy(out, p.c_str(), p.size() + 1);
-    out += p.size() + 1;
-  }
-  GlobalUnlock(mem);
-  return static_cast<HDROP>(mem);
-}
-
 // Drops onto a form of this thread: the window procedure handles it at once.
 void Drop(TZipListForm &f, const std::vector<std::string> &paths) {
-  SendMessageA(f.Handle(), WM_DROPFILES, WPARAM(MakeDrop(paths)), 0);
+  SendMessageA(f.Handle(), WM_DROPFILES, WPARAM(ud::MakeDrop(paths)), 0);
 }
 
 std::vector<std::string> ListEntries(HWND list) {
@@ -70,42 +52,6 @@ void ClickHere(Control &c) {
   ASSERT_TRUE(c.Enabled()) << c.Name() << " cannot be clicked";
   c.Send(BM_CLICK);
 }
-
-// Answers every message box of the plug-in with this caption while it
-// lives, keeping the text of each one.
-class BoxWatcher {
-public:
-  explicit BoxWatcher(std::string caption = "エラー") : caption_(std::move(caption)), thread_([this] { Run(); }) {}
-  ~BoxWatcher() {
-    stop_ = true;
-    thread_.join();
-  }
-  std::vector<std::string> Texts() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return texts_;
-  }
-
-private:
-  void Run() {
-    while (!stop_) {
-      if (HWND box = ud::WaitForWindow(caption_, "TMessageForm", 0)) {
-        std::string text = ud::ReadMessageBox(box).text;
-        {
-          std::lock_guard<std::mutex> lock(mutex_);
-          texts_.push_back(text);
-        }
-        ud::Answer(box, "OK");
-        ud::WaitGone(box);
-      }
-      Sleep(5);
-    }
-  }
-  std::string caption_;
-  std::mutex mutex_;
-  std::vector<std::string> texts_;
-  std::atomic<bool> stop_{false};
-  std::thread thread_;
-};
 
 // What a modal run left behind, read on the dialog's own thread.
 struct Outcome {
@@ -167,7 +113,7 @@ public:
   std::string Name() const { return ud::WindowText(form_->FileNameEdit.Handle()); }
   std::vector<std::string> Files() const { return ListEntries(form_->FilesListBox.Handle()); }
   void Drop(const std::vector<std::string> &paths) const {
-    PostMessageA(window_, WM_DROPFILES, WPARAM(MakeDrop(paths)), 0);
+    PostMessageA(window_, WM_DROPFILES, WPARAM(ud::MakeDrop(paths)), 0);
     Flush();
   }
   // Waits until the dialog's thread has handled everything posted to it so
@@ -468,7 +414,7 @@ private:
 };
 
 TEST(ZipListFormKeys, TabFollowsTheTableAcceleratorsReachTheirControlsAndEnterOrEscDoNothing) {
-  BoxWatcher warnings("警告");
+  ud::BoxWatcher warnings("警告");
   ModalForm run;
   ASSERT_TRUE(run.ok());
   TZipListForm &f = run.form();
@@ -526,7 +472,7 @@ TEST(ZipListFormNaming, ADroppedFileNamesTheArchiveWithTheTypesExtensionOrExe) {
     cases.push_back({"C:\\資料\\資料表", "資料表.zip", "資料表.exe"});
     cases.push_back({"C:\\資料表\\表", "表.zip", "表.exe"});
   }
-  BoxWatcher errors;
+  ud::BoxWatcher errors("エラー");
   for (const NameCase &c : cases) {
     SCOPED_TRACE(c.dropped);
     TZipListForm f;
@@ -605,7 +551,7 @@ TEST(ZipListFormNaming, DoubleClickNamesTheArchiveAfterTheClickedEntry) {
 }
 
 TEST(ZipListFormList, DeleteKeyAndRemoveTakeOutTheSelectedEntriesAndKeepTheName) {
-  BoxWatcher errors;
+  ud::BoxWatcher errors("エラー");
   ModalForm run;
   ASSERT_TRUE(run.ok());
   TZipListForm &f = run.form();
@@ -770,7 +716,7 @@ TEST(ZipListFormTypes, EachCodeHasItsExtensionAndMimeTypeAndUnknownCodesAreIgnor
                             {2, ".cab", "application/x-compressed"},
                             {3, ".tgz", "application/x-compressed"},
                             {4, ".bz2", "application/x-compressed"}};
-  BoxWatcher errors;
+  ud::BoxWatcher errors("エラー");
   for (const TypeCase &t : types) {
     SCOPED_TRACE(t.code);
     TZipListForm f;
@@ -806,7 +752,7 @@ TEST(ZipListFormTypes, EachCodeHasItsExtensionAndMimeTypeAndUnknownCodesAreIgnor
 }
 
 TEST(ZipListFormTypes, TheHiddenRadioButtonsSetTheTypeByTheirPlaceInTheBox) {
-  BoxWatcher errors;
+  ud::BoxWatcher errors("エラー");
   TZipListForm f;
   Drop(f, {"C:\\docs\\report.doc"});
   f.CabRadioButton.Send(BM_CLICK);
@@ -827,7 +773,7 @@ TEST(ZipListFormTypes, TheHiddenRadioButtonsSetTheTypeByTheirPlaceInTheBox) {
 }
 
 TEST(ZipListFormTypes, SelfExtractingAskedForATarTypeIsRefusedOnceAndBothBoxesEndUncheckedAndDisabled) {
-  BoxWatcher errors;
+  ud::BoxWatcher errors("エラー");
   TZipListForm f;
   Drop(f, {"C:\\docs\\report.doc"});
   // As the command applies "ArchiveType" 3 and "IsSfx" 1 from the settings.
@@ -858,7 +804,7 @@ TEST(ZipListFormTypes, SelfExtractingAskedForATarTypeIsRefusedOnceAndBothBoxesEn
 }
 
 TEST(ZipListFormTypes, ATarTypeChosenWhileSelfExtractingIsOnRefusesItOnce) {
-  BoxWatcher errors;
+  ud::BoxWatcher errors("エラー");
   TZipListForm f;
   Drop(f, {"C:\\docs\\report.doc"});
   f.SetIsSfx(true);
