@@ -7,11 +7,12 @@
 namespace sfx {
 namespace {
 
-uint16_t Get16(const uint8_t *p) { return uint16_t(p[0] | p[1] << 8); }
-uint32_t Get32(const uint8_t *p) { return uint32_t(Get16(p)) | uint32_t(Get16(p + 2)) << 16; }
+using satchel::ByteSource;
+using satchel::Get16;
+using satchel::Get32;
 
-constexpr uint32_t kEndSig = 0x06054b50, kDirSig = 0x02014b50, kLocalSig = 0x04034b50;
-constexpr uint32_t kEndSize = 22, kDirSize = 46, kLocalSize = 30;
+constexpr uint32_t kEndSig = 0x06054b50, kDirSig = 0x02014b50, kLocalSig = 0x04034b50, kLocatorSig = 0x07064b50;
+constexpr uint32_t kEndSize = 22, kDirSize = 46, kLocalSize = 30, kLocatorSize = 20;
 // A directory larger than this is not something our plug-in writes; refusing
 // it keeps a 32-bit process from trying to hold it.
 constexpr uint32_t kMaxDirSize = 256u << 20;
@@ -37,38 +38,27 @@ void ReadExtra(const uint8_t *p, uint32_t len, Entry &e) {
   }
 }
 
+// An archive whose end was cut off still starts with a local header.
+bool StartsLikeArchive(const ByteSource &source, uint64_t first) {
+  uint8_t sig[4];
+  return source.ReadAt(first, sig, 4) && Get32(sig) == kLocalSig;
+}
+
 } // namespace
 
-bool Archive::Open(const std::wstring &path) {
-  file_.reset(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                          FILE_ATTRIBUTE_NORMAL, nullptr));
-  LARGE_INTEGER size;
-  if (!file_ || !GetFileSizeEx(file_.get(), &size))
-    return false;
-  fileSize_ = uint64_t(size.QuadPart);
-  return true;
-}
-
-bool Archive::ReadAt(uint64_t pos, void *buf, uint32_t len) const {
-  if (pos > fileSize_ || len > fileSize_ - pos)
-    return false;
-  OVERLAPPED ov = {};
-  ov.Offset = DWORD(pos);
-  ov.OffsetHigh = DWORD(pos >> 32);
-  DWORD got = 0;
-  return ReadFile(file_.get(), buf, len, &got, &ov) && got == len;
-}
-
-bool Archive::Load(uint64_t first, Msg &error) {
+bool Archive::Load(const ByteSource &source, uint64_t first, Msg &error) {
+  source_ = &source;
+  entries_.clear();
   error = kDamaged;
-  if (first >= fileSize_ || fileSize_ - first < kEndSize) {
-    error = kNoArchive;
+  uint64_t fileSize = source.Size();
+  if (first >= fileSize || fileSize - first < kEndSize) {
+    error = first < fileSize && StartsLikeArchive(source, first) ? kTruncated : kNoArchive;
     return false;
   }
-  uint32_t tailLen = uint32_t(std::min<uint64_t>(fileSize_ - first, 0xFFFF + kEndSize));
-  uint64_t tailPos = fileSize_ - tailLen;
+  uint32_t tailLen = uint32_t(std::min<uint64_t>(fileSize - first, 0xFFFF + kEndSize));
+  uint64_t tailPos = fileSize - tailLen;
   std::vector<uint8_t> tail(tailLen);
-  if (!ReadAt(tailPos, tail.data(), tailLen))
+  if (!source.ReadAt(tailPos, tail.data(), tailLen))
     return false;
 
   // The end record is the last one whose comment reaches the end of the file;
@@ -87,21 +77,26 @@ bool Archive::Load(uint64_t first, Msg &error) {
     }
   }
   if (found < 0) {
-    error = kNoArchive;
+    error = StartsLikeArchive(source, first) ? kTruncated : kNoArchive;
     return false;
   }
   const uint8_t *end = &tail[found];
+  uint64_t endPos = tailPos + uint64_t(found);
+  // Only a Zip64 locator right before the end record makes 0xFFFF and
+  // 0xFFFFFFFF mean "see the Zip64 record"; without one they are real values
+  // (65,535 entries is a count like any other).
+  uint8_t locator[4];
+  if (endPos - first >= kLocatorSize && source.ReadAt(endPos - kLocatorSize, locator, 4) &&
+      Get32(locator) == kLocatorSig) {
+    error = kZip64;
+    return false;
+  }
   uint16_t count = Get16(end + 10);
   uint32_t dirSize = Get32(end + 12), dirOffset = Get32(end + 16);
   if (Get16(end + 4) != 0 || Get16(end + 6) != 0 || Get16(end + 8) != count) {
     error = kMultiDisk;
     return false;
   }
-  if (count == 0xFFFF || dirSize == 0xFFFFFFFF || dirOffset == 0xFFFFFFFF) {
-    error = kZip64;
-    return false;
-  }
-  uint64_t endPos = tailPos + uint64_t(found);
   if (dirSize > endPos - first || dirSize > kMaxDirSize)
     return false;
   dirPos_ = endPos - dirSize;
@@ -118,9 +113,13 @@ bool Archive::Load(uint64_t first, Msg &error) {
   start_ = first;
 
   std::vector<uint8_t> dir(dirSize);
-  if (dirSize && !ReadAt(dirPos_, dir.data(), dirSize))
+  if (dirSize && !source.ReadAt(dirPos_, dir.data(), dirSize))
     return false;
-  entries_.clear();
+  return ReadDirectory(dir, count, error) && CheckLayout(error);
+}
+
+bool Archive::ReadDirectory(const std::vector<uint8_t> &dir, uint32_t count, Msg &error) {
+  uint32_t dirSize = uint32_t(dir.size());
   entries_.reserve(count);
   uint32_t at = 0;
   for (uint32_t n = 0; n < count; ++n) {
@@ -157,30 +156,56 @@ bool Archive::Load(uint64_t first, Msg &error) {
   return true;
 }
 
-bool Archive::DataRange(const Entry &e, uint64_t &pos) const {
-  uint8_t h[kLocalSize];
-  if (e.headerPos < start_ || e.headerPos >= dirPos_ || dirPos_ - e.headerPos < kLocalSize ||
-      !ReadAt(e.headerPos, h, kLocalSize) || Get32(h) != kLocalSig)
-    return false;
-  pos = e.headerPos + kLocalSize + Get16(h + 26) + Get16(h + 28);
-  return pos <= dirPos_ && e.packedSize <= dirPos_ - pos;
+// Reads every local header. An entry whose header is missing stays in the
+// list (it fails alone, as damaged data); data that runs into the directory
+// or into another entry's header or data is a forged archive (one local
+// entry listed many times unpacks to far more than the archive holds) and is
+// refused whole.
+bool Archive::CheckLayout(Msg &error) {
+  struct Span {
+    uint64_t from, to;
+  };
+  std::vector<Span> spans;
+  spans.reserve(entries_.size());
+  for (Entry &e : entries_) {
+    uint8_t h[kLocalSize];
+    if (e.headerPos < start_ || e.headerPos >= dirPos_ || dirPos_ - e.headerPos < kLocalSize ||
+        !ReadAt(e.headerPos, h, kLocalSize) || Get32(h) != kLocalSig)
+      continue;
+    e.dataPos = e.headerPos + kLocalSize + Get16(h + 26) + Get16(h + 28);
+    if (e.dataPos > dirPos_ || e.packedSize > dirPos_ - e.dataPos) {
+      error = kOverlap;
+      return false;
+    }
+    e.dataKnown = true;
+    spans.push_back({e.headerPos, e.dataPos + e.packedSize});
+  }
+  std::sort(spans.begin(), spans.end(), [](const Span &a, const Span &b) { return a.from < b.from; });
+  for (std::size_t i = 1; i < spans.size(); ++i)
+    if (spans[i].from < spans[i - 1].to) {
+      error = kOverlap;
+      return false;
+    }
+  return true;
 }
 
-uint64_t ImageEnd(const Archive &a) {
-  IMAGE_DOS_HEADER dos;
-  IMAGE_NT_HEADERS32 nt;
-  if (!a.ReadAt(0, &dos, sizeof dos) || dos.e_magic != IMAGE_DOS_SIGNATURE ||
-      !a.ReadAt(uint32_t(dos.e_lfanew), &nt, sizeof nt) || nt.Signature != IMAGE_NT_SIGNATURE)
+uint64_t ImageEnd(const ByteSource &source) {
+  uint8_t dos[64], nt[24 + 64];
+  if (!source.ReadAt(0, dos, sizeof dos) || Get16(dos) != 0x5A4D) // "MZ"
     return 0;
-  uint64_t pos =
-      uint32_t(dos.e_lfanew) + offsetof(IMAGE_NT_HEADERS32, OptionalHeader) + nt.FileHeader.SizeOfOptionalHeader;
-  uint64_t end = nt.OptionalHeader.SizeOfHeaders;
-  for (unsigned i = 0; i < nt.FileHeader.NumberOfSections; ++i, pos += sizeof(IMAGE_SECTION_HEADER)) {
-    IMAGE_SECTION_HEADER s;
-    if (!a.ReadAt(pos, &s, sizeof s))
+  uint64_t ntPos = Get32(dos + 60);
+  if (!source.ReadAt(ntPos, nt, sizeof nt) || Get32(nt) != 0x00004550) // "PE\0\0"
+    return 0;
+  unsigned sections = Get16(nt + 6);
+  uint64_t pos = ntPos + 24 + Get16(nt + 20); // past the optional header
+  uint64_t end = Get32(nt + 24 + 60);         // SizeOfHeaders
+  for (unsigned i = 0; i < sections; ++i, pos += 40) {
+    uint8_t s[40];
+    if (!source.ReadAt(pos, s, sizeof s))
       return 0;
-    if (s.SizeOfRawData)
-      end = std::max<uint64_t>(end, uint64_t(s.PointerToRawData) + s.SizeOfRawData);
+    uint32_t rawSize = Get32(s + 16), rawPos = Get32(s + 20);
+    if (rawSize)
+      end = std::max<uint64_t>(end, uint64_t(rawPos) + rawSize);
   }
   return end;
 }

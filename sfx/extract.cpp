@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "base/handle.h"
 #include "sfx/names.h"
 #include "sfx/texts.h"
 

@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "base/filesource.h"
 #include "base/text.h"
 #include "sfx/archive.h"
 #include "sfx/extract.h"
@@ -125,13 +126,16 @@ int Main() {
     Tell(Format(kUsage, {program.substr(program.find_last_of(L"\\/:") + 1)}), args.quiet);
     return kExitUsage;
   }
-  Archive archive;
-  if (!archive.Open(program)) {
+  satchel::FileSource file(
+      satchel::UniqueFile(CreateFileW(program.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
+  if (!file.IsOpen()) {
     Tell(Format(kCannotOpen, {program}), args.quiet);
     return kExitArchive;
   }
+  Archive archive;
   Msg error;
-  if (!archive.Load(ImageEnd(archive), error)) {
+  if (!archive.Load(file, ImageEnd(file), error)) {
     Tell(Format(error), args.quiet);
     return kExitArchive;
   }

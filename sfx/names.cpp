@@ -1,8 +1,6 @@
 #include "sfx/names.h"
 
-#include <windows.h>
-
-#include "base/text.h"
+#include <string_view>
 
 namespace sfx {
 namespace {
@@ -15,7 +13,9 @@ bool IsDeviceName(const std::wstring &part) {
   std::wstring base = part.substr(0, part.find(L'.'));
   while (!base.empty() && base.back() == L' ')
     base.pop_back();
-  CharUpperBuffW(&base[0], DWORD(base.size()));
+  for (wchar_t &c : base) // device names are ASCII
+    if (c >= L'a' && c <= L'z')
+      c = wchar_t(c - 32);
   static const wchar_t *const kFixed[] = {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"};
   for (const wchar_t *d : kFixed)
     if (base == d)
@@ -28,12 +28,6 @@ bool IsDeviceName(const std::wstring &part) {
 }
 
 } // namespace
-
-std::wstring DecodeName(const Entry &e) {
-  if (!e.utf8Name.empty())
-    return satchel::Utf8ToWide(e.utf8Name);
-  return satchel::AnsiToWide(e.rawName);
-}
 
 Msg CheckName(const std::wstring &name, std::wstring &relative, bool &isFolder) {
   relative.clear();
@@ -58,7 +52,7 @@ Msg CheckName(const std::wstring &name, std::wstring &relative, bool &isFolder) 
     if (part == L"..")
       return kParent;
     for (wchar_t c : part)
-      if (c < 0x20 || wcschr(L"<>\"|?*", c))
+      if (c < 0x20 || std::wstring_view(L"<>\"|?*").find(c) != std::wstring_view::npos)
         return kBadChar;
     // Windows drops trailing dots and blanks, so such a name would land on
     // another file than the one it names.

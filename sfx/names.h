@@ -1,5 +1,6 @@
 // Entry names: decoding as the archive says and the checks that keep every
-// file inside the folder the user chose.
+// file inside the folder the user chose. The checks are platform-neutral;
+// decoding uses the system's code page.
 #pragma once
 #include <string>
 

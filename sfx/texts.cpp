@@ -57,6 +57,11 @@ const char *const kEnglish[kMsgCount] = {
     "  -t         test the archive only\r\n"
     "  -o         replace existing files without asking\r\n"
     "  -q         show no window",
+    "The archive is incomplete: its end is missing (the file was cut short).",
+    "The archive is damaged or forged: the data of its entries overlap; nothing was extracted.",
+    "%s: the name appears more than once in the archive.",
+    "%s: \":\" refused (a drive letter or an alternate data stream).",
+    "%s: the path is too long to be created.",
 };
 
 const char *const kJapanese[kMsgCount] = {
@@ -109,6 +114,11 @@ const char *const kJapanese[kMsgCount] = {
     "  -t           書庫を検査するだけ\r\n"
     "  -o           既にあるファイルを確認せずに置き換える\r\n"
     "  -q           ウィンドウを出さない",
+    "書庫が不完全です。終わりの部分がありません (ファイルが途中で切れています)。",
+    "書庫が壊れているか偽造されています。項目のデータが重なっているため、何も展開していません。",
+    "%s: 書庫に同じ名前が複数あります。",
+    "%s: \":\" は拒否しました (ドライブ名または代替データストリーム)。",
+    "%s: パスが長すぎるため作成できません。",
 };
 
 } // namespace

@@ -53,6 +53,11 @@ enum Msg {
   kMkdirFailed,
   kIsDir,
   kUsage,
+  kTruncated,
+  kOverlap,
+  kDuplicate,
+  kColon,
+  kTooLong,
   kMsgCount
 };
 

@@ -1,5 +1,7 @@
 #include "sfx/window.h"
 
+#include "base/handle.h"
+
 #include <windows.h>
 
 #include <commctrl.h>

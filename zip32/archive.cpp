@@ -1,9 +1,11 @@
 #include "zip32/archive.h"
 
+#include "base/filesource.h"
 #include "base/handle.h"
 #include "base/text.h"
 #include "zip32/deflater.h"
 #include "zip32/names.h"
+#include "zip32/output.h"
 #include "zip32/zipformat.h"
 
 #include <zlib.h>
@@ -91,7 +93,7 @@ private:
   void Print(const std::string &s);
   void Refuse(bool set, const char *what);
   void Collect(const ZCL &zcl);
-  void CopyOld(HANDLE old, const OldEntry &e);
+  void CopyOld(const satchel::FileSource &old, const OldEntry &e);
   std::unique_ptr<Work> Read();
   void Consume(Work &w);
   void Finish(Work &w);
@@ -165,22 +167,19 @@ void Archiver::Collect(const ZCL &zcl) {
   }
 }
 
-void Archiver::CopyOld(HANDLE old, const OldEntry &e) {
+void Archiver::CopyOld(const satchel::FileSource &old, const OldEntry &e) {
   Bytes central = e.central;
   std::uint32_t offset = std::uint32_t(out_->Position());
   for (int i = 0; i < 4; ++i)
     central[42 + i] = std::uint8_t(offset >> (8 * i));
-  LARGE_INTEGER li;
-  li.QuadPart = LONGLONG(e.start);
-  if (!SetFilePointerEx(old, li, nullptr, FILE_BEGIN))
-    throw ZipError{kRead, "Input file read failure (" + zipName_ + ")"};
   Bytes buf(std::min<std::uint64_t>(e.length, kBlockSize));
-  for (std::uint64_t left = e.length; left;) {
-    DWORD want = DWORD(std::min<std::uint64_t>(left, buf.size())), got = 0;
-    if (!ReadFile(old, buf.data(), want, &got, nullptr) || got != want)
+  for (std::uint64_t at = e.start, left = e.length; left;) {
+    std::uint32_t want = std::uint32_t(std::min<std::uint64_t>(left, buf.size()));
+    if (!old.ReadAt(at, buf.data(), want))
       throw ZipError{kRead, "Input file read failure (" + zipName_ + ")"};
-    out_->Write(buf.data(), got);
-    left -= got;
+    out_->Write(buf.data(), want);
+    at += want;
+    left -= want;
   }
   central_.push_back(std::move(central));
   FILETIME local, utc;
@@ -363,12 +362,12 @@ int Archiver::Run(const ZCL &zcl) {
     throw ZipError{kNothing, "Nothing to do! (" + zipName_ + ")"};
 
   // An archive that exists is merged: entries named again are replaced.
-  UniqueFile old(CreateFileA(zipName_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  satchel::FileSource old(
+      UniqueFile(CreateFileA(zipName_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)));
   OldArchive existing;
-  if (old) {
-    LARGE_INTEGER size{};
-    if (GetFileSizeEx(old.get(), &size) && size.QuadPart > 0)
-      existing = ReadArchive(old.get(), zipName_);
+  if (old.IsOpen()) {
+    if (old.Size() > 0)
+      existing = ReadArchive(old, zipName_);
   } else if (GetLastError() != ERROR_FILE_NOT_FOUND && GetLastError() != ERROR_PATH_NOT_FOUND) {
     throw ZipError{kOpen, "Could not open zip file (" + zipName_ + ")"};
   }
@@ -402,8 +401,8 @@ int Archiver::Run(const ZCL &zcl) {
 
   for (const auto &e : existing.entries)
     if (!named.count(e.name))
-      CopyOld(old.get(), e);
-  old.reset();
+      CopyOld(old, e);
+  old = satchel::FileSource();
 
   // Reading and writing stay on this thread, in list order, so every
   // callback does too; a bounded window of blocks is deflated meanwhile.

@@ -2,10 +2,13 @@
 
 #include <windows.h>
 
+#include "base/codepage.h"
+#include "zip32/storedname.h"
+
 namespace zip32 {
 namespace {
 
-bool IsLead(char c) { return IsDBCSLeadByte(static_cast<BYTE>(c)) != 0; }
+bool IsLead(char c) { return satchel::IsLeadByte(static_cast<unsigned char>(c)); }
 
 bool IsAbsolute(std::string_view s) {
   return (!s.empty() && (s[0] == '\\' || s[0] == '/')) || (s.size() >= 2 && s[1] == ':' && !IsLead(s[0]));
@@ -22,19 +25,6 @@ bool EndsWithSeparator(std::string_view s) {
 }
 
 bool HasWildcard(std::string_view s) { return s.find_first_of("*?") != std::string_view::npos; }
-
-std::vector<std::string> Components(std::string_view slashed) {
-  std::vector<std::string> parts;
-  std::size_t start = 0;
-  while (start <= slashed.size()) {
-    std::size_t end = slashed.find('/', start);
-    if (end == std::string_view::npos)
-      end = slashed.size();
-    parts.emplace_back(slashed.substr(start, end - start));
-    start = end + 1;
-  }
-  return parts;
-}
 
 // Case-insensitive test, in the ANSI code page, that `path` lies inside `folder`.
 bool StartsWithFolder(std::string_view path, std::string_view folder) {
@@ -90,49 +80,6 @@ std::string StoredFor(const NameRules &rules, std::string_view name) {
 }
 
 } // namespace
-
-std::string ToSlashes(std::string_view name) {
-  std::string s;
-  s.reserve(name.size());
-  for (std::size_t i = 0; i < name.size(); ++i) {
-    if (IsLead(name[i]) && i + 1 < name.size()) {
-      s += name[i];
-      s += name[++i];
-    } else {
-      s += name[i] == '\\' ? '/' : name[i];
-    }
-  }
-  return s;
-}
-
-std::string StoredName(std::string_view path, bool junkFolders) {
-  std::string s = ToSlashes(path);
-  std::string_view v = s;
-  if (v.size() >= 2 && v[1] == ':' && !IsLead(v[0])) {
-    v.remove_prefix(2);
-  } else if (v.substr(0, 2) == "//") { // "//host/share/rest"
-    std::size_t host = v.find('/', 2);
-    std::size_t share = host == std::string_view::npos ? host : v.find('/', host + 1);
-    v = share == std::string_view::npos ? std::string_view() : v.substr(share + 1);
-  }
-  std::vector<std::string> kept;
-  for (auto &part : Components(v)) {
-    if (part.empty() || part == ".")
-      continue;
-    if (part == "..") { // never above the top of the archive
-      if (!kept.empty())
-        kept.pop_back();
-      continue;
-    }
-    kept.push_back(std::move(part));
-  }
-  if (junkFolders && !kept.empty())
-    return kept.back();
-  std::string out;
-  for (const auto &part : kept)
-    out += (out.empty() ? "" : "/") + part;
-  return out;
-}
 
 std::string Resolve(std::string_view root, std::string_view name) {
   if (root.empty() || IsAbsolute(name))

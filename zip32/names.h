@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include "zip32/storedname.h"
+
 namespace zip32 {
 
 struct Item {
@@ -22,11 +24,6 @@ struct NameRules {
   bool hiddenFiles = false; // fSystem: hidden and system files found while recursing
 };
 
-// "\" becomes "/"; double-byte characters are copied whole.
-std::string ToSlashes(std::string_view name);
-// The archive name for a path: drive, UNC host and share, leading "/" and
-// "." components removed, ".." resolved without climbing above the top.
-std::string StoredName(std::string_view path, bool junkFolders);
 // `name` joined to `root` unless it is absolute.
 std::string Resolve(std::string_view root, std::string_view name);
 

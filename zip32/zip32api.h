@@ -16,38 +16,38 @@ extern "C" {
 
 /* Options of the next ZpArchive call. */
 typedef struct {
-  LPSTR Date;         /* mmddyy (or mmddyyyy), used by fExcludeDate and fIncludeDate */
-  LPSTR szRootDir;    /* folder the names are relative to, or NULL */
-  LPSTR szTempDir;    /* folder for the temporary archive when fTemp is set */
-  BOOL fTemp;         /* write the temporary archive in szTempDir */
-  BOOL fSuffix;       /* not implemented by Info-ZIP either */
-  BOOL fEncrypt;      /* encrypt entries (password callback) */
-  BOOL fSystem;       /* include hidden and system files found in folders */
-  BOOL fVolume;       /* include the volume label */
-  BOOL fExtra;        /* leave out extra attributes */
-  BOOL fNoDirEntries; /* no entries for folders */
-  BOOL fExcludeDate;  /* leave out files earlier than Date */
-  BOOL fIncludeDate;  /* take only files earlier than Date */
-  BOOL fVerbose;      /* report sizes and totals */
-  BOOL fQuiet;        /* print errors only */
-  BOOL fCRLF_LF;      /* translate CR LF to LF */
-  BOOL fLF_CRLF;      /* translate LF to CR LF */
-  BOOL fJunkDir;      /* store names without their folders */
-  BOOL fGrow;         /* append to an existing archive */
-  BOOL fForce;        /* make DOS names */
-  BOOL fMove;         /* delete the files once they are in the archive */
+  LPSTR Date;          /* mmddyy (or mmddyyyy), used by fExcludeDate and fIncludeDate */
+  LPSTR szRootDir;     /* folder the names are relative to, or NULL */
+  LPSTR szTempDir;     /* folder for the temporary archive when fTemp is set */
+  BOOL fTemp;          /* write the temporary archive in szTempDir */
+  BOOL fSuffix;        /* not implemented by Info-ZIP either */
+  BOOL fEncrypt;       /* encrypt entries (password callback) */
+  BOOL fSystem;        /* include hidden and system files found in folders */
+  BOOL fVolume;        /* include the volume label */
+  BOOL fExtra;         /* leave out extra attributes */
+  BOOL fNoDirEntries;  /* no entries for folders */
+  BOOL fExcludeDate;   /* leave out files earlier than Date */
+  BOOL fIncludeDate;   /* take only files earlier than Date */
+  BOOL fVerbose;       /* report sizes and totals */
+  BOOL fQuiet;         /* print errors only */
+  BOOL fCRLF_LF;       /* translate CR LF to LF */
+  BOOL fLF_CRLF;       /* translate LF to CR LF */
+  BOOL fJunkDir;       /* store names without their folders */
+  BOOL fGrow;          /* append to an existing archive */
+  BOOL fForce;         /* make DOS names */
+  BOOL fMove;          /* delete the files once they are in the archive */
   BOOL fDeleteEntries; /* delete the named entries from the archive */
-  BOOL fUpdate;       /* add new files, replace entries only by newer files */
-  BOOL fFreshen;      /* replace entries only by newer files, add nothing */
-  BOOL fJunkSFX;      /* drop a self-extractor prefix of the archive */
-  BOOL fLatestTime;   /* give the archive the time of its newest entry */
-  BOOL fComment;      /* ask the comment callback for an archive comment */
-  BOOL fOffsets;      /* make offsets count from the start of the file */
-  BOOL fPrivilege;    /* store security information */
-  BOOL fEncryption;   /* read only: TRUE when encryption is available */
-  int fRecurse;       /* 1: recurse into named folders, 2: recurse matching patterns */
-  int fRepair;        /* 1: fix the archive, 2: fix harder */
-  char fLevel;        /* '0'..'9'; NUL means 6 */
+  BOOL fUpdate;        /* add new files, replace entries only by newer files */
+  BOOL fFreshen;       /* replace entries only by newer files, add nothing */
+  BOOL fJunkSFX;       /* drop a self-extractor prefix of the archive */
+  BOOL fLatestTime;    /* give the archive the time of its newest entry */
+  BOOL fComment;       /* ask the comment callback for an archive comment */
+  BOOL fOffsets;       /* make offsets count from the start of the file */
+  BOOL fPrivilege;     /* store security information */
+  BOOL fEncryption;    /* read only: TRUE when encryption is available */
+  int fRecurse;        /* 1: recurse into named folders, 2: recurse matching patterns */
+  int fRepair;         /* 1: fix the archive, 2: fix harder */
+  char fLevel;         /* '0'..'9'; NUL means 6 */
 } ZPOPT, *LPZPOPT;
 
 /* The command line of one ZpArchive call. */

@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace zip32 {
@@ -14,8 +15,6 @@ void Put32(Bytes &b, std::uint32_t v) {
   Put16(b, v & 0xffff);
   Put16(b, v >> 16);
 }
-std::uint16_t Get16(const std::uint8_t *p) { return std::uint16_t(p[0] | p[1] << 8); }
-std::uint32_t Get32(const std::uint8_t *p) { return Get16(p) | std::uint32_t(Get16(p + 2)) << 16; }
 
 namespace {
 
@@ -84,29 +83,18 @@ Bytes UnicodePathField(const std::string &stored, const std::string &utf8) {
   return b;
 }
 
-namespace {
-
-void ReadAt(HANDLE h, std::uint64_t at, void *to, DWORD n, const std::string &name) {
-  LARGE_INTEGER li;
-  li.QuadPart = LONGLONG(at);
-  DWORD got = 0;
-  if (!SetFilePointerEx(h, li, nullptr, FILE_BEGIN) || !ReadFile(h, to, n, &got, nullptr) || got != n)
-    throw ZipError{kStructure, "Zip file structure invalid (" + name + ")"};
-}
-
-} // namespace
-
-OldArchive ReadArchive(HANDLE h, const std::string &name) {
+OldArchive ReadArchive(const satchel::ByteSource &file, const std::string &name) {
   const ZipError bad{kStructure, "Zip file structure invalid (" + name + ")"};
-  LARGE_INTEGER size;
-  if (!GetFileSizeEx(h, &size))
-    throw bad;
-  std::uint64_t fileSize = std::uint64_t(size.QuadPart);
+  auto read = [&](std::uint64_t at, void *to, std::size_t n) {
+    if (!file.ReadAt(at, to, std::uint32_t(n)))
+      throw bad;
+  };
+  std::uint64_t fileSize = file.Size();
   if (fileSize < 22)
     throw bad;
-  DWORD tail = DWORD(fileSize < 65557 ? fileSize : 65557);
+  std::size_t tail = std::size_t(fileSize < 65557 ? fileSize : 65557);
   Bytes t(tail);
-  ReadAt(h, fileSize - tail, t.data(), tail, name);
+  read(fileSize - tail, t.data(), tail);
   std::size_t at = tail - 22 + 1;
   bool found = false;
   while (at-- > 0)
@@ -117,25 +105,34 @@ OldArchive ReadArchive(HANDLE h, const std::string &name) {
   if (!found)
     throw bad;
   const std::uint8_t *end = &t[at];
+  std::uint64_t endPos = fileSize - tail + at;
+  // Only a Zip64 locator before the end record makes 0xFFFF a marker; without
+  // one, 65,535 is the real count (what we write for that many entries).
+  std::uint8_t locator[4];
+  if (endPos >= 20 && file.ReadAt(endPos - 20, locator, 4) && Get32(locator) == 0x07064b50)
+    throw bad; // Zip64 archives are not ours to update
   OldArchive old;
   old.comment.assign(reinterpret_cast<const char *>(end + 22), Get16(end + 20));
   std::uint32_t count = Get16(end + 10), cdSize = Get32(end + 12), cdOffset = Get32(end + 16);
-  if (Get16(end + 4) != 0 || Get16(end + 6) != 0 || count == 0xffff || cdOffset == 0xffffffff)
-    throw bad; // split or Zip64 archives are not ours to update
-  std::uint64_t cdStart = fileSize - tail + at - cdSize;
-  if (cdSize > fileSize - tail + at)
+  if (Get16(end + 4) != 0 || Get16(end + 6) != 0 || Get16(end + 8) != count)
+    throw bad; // split archives neither
+  if (cdSize > endPos)
     throw bad;
+  std::uint64_t cdStart = endPos - cdSize;
   // Bytes in front of the archive (a self-extractor stub) shift every offset.
-  std::int64_t shift = std::int64_t(cdStart) - std::int64_t(cdOffset);
+  if (cdOffset > cdStart)
+    throw bad;
+  std::uint64_t shift = cdStart - cdOffset;
   Bytes cd(cdSize);
   if (cdSize)
-    ReadAt(h, cdStart, cd.data(), cdSize, name);
+    read(cdStart, cd.data(), cdSize);
   std::size_t p = 0;
+  old.entries.reserve(count);
   for (std::uint32_t i = 0; i < count; ++i) {
-    if (p + 46 > cd.size() || Get32(&cd[p]) != kCentralSig)
+    if (cd.size() - p < 46 || Get32(&cd[p]) != kCentralSig)
       throw bad;
     std::size_t len = 46 + Get16(&cd[p + 28]) + Get16(&cd[p + 30]) + Get16(&cd[p + 32]);
-    if (p + len > cd.size())
+    if (len > cd.size() - p)
       throw bad;
     OldEntry e;
     e.central.assign(cd.begin() + p, cd.begin() + p + len);
@@ -143,75 +140,36 @@ OldArchive ReadArchive(HANDLE h, const std::string &name) {
     std::uint32_t csize = Get32(&cd[p + 20]);
     if (csize == 0xffffffff || Get32(&cd[p + 24]) == 0xffffffff || Get32(&cd[p + 42]) == 0xffffffff)
       throw bad;
-    e.start = std::uint64_t(std::int64_t(Get32(&cd[p + 42])) + shift);
+    e.start = Get32(&cd[p + 42]) + shift;
+    if (e.start >= cdStart || cdStart - e.start < 30)
+      throw bad;
     std::uint8_t local[30];
-    ReadAt(h, e.start, local, 30, name);
+    read(e.start, local, 30);
     if (Get32(local) != kLocalSig)
       throw bad;
     e.length = 30 + Get16(local + 26) + Get16(local + 28) + std::uint64_t(csize);
+    if (e.length > cdStart - e.start)
+      throw bad;
     if (Get16(&cd[p + 8]) & 8) { // data descriptor, with or without its signature
       std::uint8_t sig[4];
-      ReadAt(h, e.start + e.length, sig, 4, name);
+      read(e.start + e.length, sig, 4);
       e.length += Get32(sig) == kDescriptorSig ? 16 : 12;
+      if (e.length > cdStart - e.start)
+        throw bad;
     }
-    if (e.start + e.length > cdStart)
-      throw bad;
     old.entries.push_back(std::move(e));
     p += len;
   }
+  // Entries that share bytes would be copied twice over: a forged archive.
+  std::vector<const OldEntry *> order;
+  order.reserve(old.entries.size());
+  for (const auto &e : old.entries)
+    order.push_back(&e);
+  std::sort(order.begin(), order.end(), [](const OldEntry *a, const OldEntry *b) { return a->start < b->start; });
+  for (std::size_t i = 1; i < order.size(); ++i)
+    if (order[i]->start < order[i - 1]->start + order[i - 1]->length)
+      throw bad;
   return old;
-}
-
-void Output::Fail() { throw ZipError{kWrite, "Output file write failure (" + name_ + ")"}; }
-
-void Output::Write(const void *data, std::size_t n) {
-  const auto *p = static_cast<const std::uint8_t *>(data);
-  pos_ += n;
-  if (pos_ > 0xffffffffull)
-    throw ZipError{kTooBig, "Archive too large: 4 GiB or more is not supported (" + name_ + ")"};
-  while (n) {
-    std::size_t take = std::min(n, kBuffer - buf_.size());
-    buf_.insert(buf_.end(), p, p + take);
-    p += take;
-    n -= take;
-    if (buf_.size() == kBuffer)
-      Flush();
-  }
-}
-
-void Output::Flush() {
-  std::size_t done = 0;
-  while (done < buf_.size()) {
-    DWORD wrote = 0;
-    if (!WriteFile(h_, buf_.data() + done, DWORD(buf_.size() - done), &wrote, nullptr) || wrote == 0)
-      Fail();
-    done += wrote;
-  }
-  buf_.clear();
-}
-
-void Output::Seek(std::uint64_t at) {
-  LARGE_INTEGER li;
-  li.QuadPart = LONGLONG(at);
-  if (!SetFilePointerEx(h_, li, nullptr, FILE_BEGIN))
-    Fail();
-}
-
-void Output::Patch(std::uint64_t at, const Bytes &b) {
-  Flush();
-  Seek(at);
-  DWORD wrote = 0;
-  if (!WriteFile(h_, b.data(), DWORD(b.size()), &wrote, nullptr) || wrote != b.size())
-    Fail();
-  Seek(pos_);
-}
-
-void Output::Truncate(std::uint64_t at) {
-  Flush();
-  Seek(at);
-  if (!SetEndOfFile(h_))
-    Fail();
-  pos_ = at;
 }
 
 } // namespace zip32

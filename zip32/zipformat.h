@@ -1,11 +1,12 @@
-// ZIP records (little-endian, no Zip64) and a buffered writer that can go
-// back and patch a local header once a file's sizes are known.
+// ZIP records (little-endian, no Zip64): writing them, and reading the
+// directory of an archive that exists. Platform-neutral: an existing archive
+// is read through a ByteSource, so the reader is fuzzed natively too.
 #pragma once
-#include <windows.h>
-
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "base/bytes.h"
 
 namespace zip32 {
 
@@ -36,8 +37,8 @@ enum : int {
 
 void Put16(Bytes &b, unsigned v);
 void Put32(Bytes &b, std::uint32_t v);
-std::uint16_t Get16(const std::uint8_t *p);
-std::uint32_t Get32(const std::uint8_t *p);
+using satchel::Get16;
+using satchel::Get32;
 
 constexpr std::uint32_t kLocalSig = 0x04034b50, kCentralSig = 0x02014b50, kEndSig = 0x06054b50,
                         kDescriptorSig = 0x08074b50;
@@ -70,27 +71,8 @@ struct OldArchive {
   std::vector<OldEntry> entries;
   std::string comment;
 };
-// Reads the central directory; throws ZipError on a damaged archive.
-OldArchive ReadArchive(HANDLE file, const std::string &name);
-
-class Output {
-public:
-  Output(HANDLE h, std::string name) : h_(h), name_(std::move(name)) { buf_.reserve(kBuffer); }
-  void Write(const void *data, std::size_t n);
-  void Write(const Bytes &b) { Write(b.data(), b.size()); }
-  void Patch(std::uint64_t at, const Bytes &b);
-  void Truncate(std::uint64_t at);
-  void Flush();
-  std::uint64_t Position() const { return pos_; }
-
-private:
-  static constexpr std::size_t kBuffer = 1 << 20;
-  void Seek(std::uint64_t at);
-  [[noreturn]] void Fail();
-  HANDLE h_;
-  std::string name_;
-  Bytes buf_;
-  std::uint64_t pos_ = 0; // logical end, buffer included
-};
+// Reads the central directory and checks that every entry lies before it
+// and apart from the others; throws ZipError on a damaged archive.
+OldArchive ReadArchive(const satchel::ByteSource &file, const std::string &name);
 
 } // namespace zip32
