@@ -1,8 +1,8 @@
 // Move-only owners for Win32 handles. A traits type says which value means
 // "empty" and how to release a held value.
 #pragma once
-#include <shellapi.h>
 #include <windows.h>
+#include <shellapi.h>
 
 #include <utility>
 
@@ -78,12 +78,12 @@ struct WindowTraits {
   static void close(HWND h) noexcept { DestroyWindow(h); }
 };
 
-using UniqueFile = Unique<FileHandleTraits>;     // CreateFile
+using UniqueFile = Unique<FileHandleTraits>;   // CreateFile
 using UniqueHandle = Unique<KernelHandleTraits>; // threads, events
-using UniqueFind = Unique<FindHandleTraits>;     // FindFirstFile
-using UniqueModule = Unique<ModuleTraits>;       // LoadLibrary
-using UniqueDrop = Unique<DropTraits>;           // WM_DROPFILES
-using UniqueGdi = Unique<GdiTraits>;             // fonts, bitmaps, brushes
+using UniqueFind = Unique<FindHandleTraits>;   // FindFirstFile
+using UniqueModule = Unique<ModuleTraits>;     // LoadLibrary
+using UniqueDrop = Unique<DropTraits>;         // WM_DROPFILES
+using UniqueGdi = Unique<GdiTraits>;           // fonts, bitmaps, brushes
 using UniqueIcon = Unique<IconTraits>;
 using UniqueWindow = Unique<WindowTraits>;
 

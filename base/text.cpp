@@ -93,6 +93,35 @@ std::string WideToAnsi(std::wstring_view s, unsigned cp) {
   return a;
 }
 
+bool WideToAnsiExact(std::wstring_view s, std::string &out) {
+  out.clear();
+  if (s.empty())
+    return true;
+  BOOL lossy = FALSE;
+  int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, s.data(), int(s.size()), nullptr, 0, nullptr, &lossy);
+  if (n <= 0 || lossy)
+    return false;
+  out.resize(n);
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, s.data(), int(s.size()), out.data(), n, nullptr, nullptr);
+  return AnsiToWide(out) == s;
+}
+
+std::wstring LongPath(std::wstring_view path) {
+  // Short paths, and paths already in the long form, go as they are.
+  if (path.size() < MAX_PATH - 12 || path.substr(0, 4) == L"\\\\?\\")
+    return std::wstring(path);
+  std::wstring given(path);
+  DWORD n = GetFullPathNameW(given.c_str(), 0, nullptr, nullptr);
+  if (!n)
+    return given;
+  std::wstring full(n, L'\0');
+  n = GetFullPathNameW(given.c_str(), n, full.data(), nullptr);
+  full.resize(n);
+  if (full.substr(0, 2) == L"\\\\")
+    return L"\\\\?\\UNC\\" + full.substr(2);
+  return L"\\\\?\\" + full;
+}
+
 std::string WideToUtf8(std::wstring_view s) { return WideToAnsi(s, CP_UTF8); }
 std::wstring Utf8ToWide(std::string_view s) { return AnsiToWide(s, CP_UTF8); }
 

@@ -24,6 +24,12 @@ std::string NormalizeLineBreaks(std::string_view text);
 std::wstring AnsiToWide(std::string_view s, unsigned codePage = 0);
 std::string WideToAnsi(std::wstring_view s, unsigned codePage = 0);
 std::string WideToUtf8(std::wstring_view s);
+// The ANSI form of a name only when it names the same thing: false when the
+// code page lacks a character (or would put a look-alike in its place).
+bool WideToAnsiExact(std::wstring_view s, std::string &out);
+// A path the file functions take whatever its length: long ones in the
+// "\\?\" form, made absolute.
+std::wstring LongPath(std::wstring_view path);
 std::wstring Utf8ToWide(std::string_view s);
 
 } // namespace satchel

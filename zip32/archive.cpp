@@ -61,13 +61,64 @@ void ToDos(const FILETIME &utc, EntryInfo &e) {
   }
 }
 
-// The temporary archive beside the target; removed unless it was moved into place.
+// Names as the file functions take them, whatever their length.
+std::wstring WidePath(const std::string &path) { return satchel::LongPath(satchel::AnsiToWide(path)); }
+
+std::wstring FullPath(const std::string &path) {
+  std::wstring wide = satchel::AnsiToWide(path);
+  DWORD n = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  std::wstring full(n, L'\0');
+  if (!n || !(n = GetFullPathNameW(wide.c_str(), n, full.data(), nullptr)) || n >= full.size())
+    return wide;
+  full.resize(n);
+  return full;
+}
+
+bool SamePath(const std::wstring &a, const std::wstring &b) {
+  return CompareStringOrdinal(a.data(), int(a.size()), b.data(), int(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+// What keeps a file from being read, in words that say what to do about it.
+std::string OpenFailure(const std::string &path) {
+  switch (GetLastError()) {
+  case ERROR_SHARING_VIOLATION:
+  case ERROR_LOCK_VIOLATION:
+    return "File in use by another program (" + path + ")";
+  case ERROR_ACCESS_DENIED:
+    return "No permission to read the file (" + path + ")";
+  default:
+    return "File not found or no read permission (" + path + ")";
+  }
+}
+
+// The temporary archive "ziXXXXXX.tmp" beside the target; removed unless it
+// was moved into place. Its name is made here rather than by
+// GetTempFileName, which fills a MAX_PATH buffer.
 class TempFile {
 public:
   ~TempFile() {
     file.reset();
     if (!path.empty())
-      DeleteFileA(path.c_str());
+      DeleteFileW(WidePath(path).c_str());
+  }
+  void Create(const std::string &folder) {
+    static const char kDigits[] = "0123456789ABCDEF";
+    DWORD seed = GetTickCount() ^ (GetCurrentProcessId() << 12) ^ GetCurrentThreadId();
+    for (DWORD attempt = 0; attempt < 1000; ++attempt) {
+      std::string candidate = folder + "zi";
+      for (DWORD v = seed + attempt * 7919, i = 0; i < 6; ++i, v >>= 4)
+        candidate += kDigits[v & 15];
+      candidate += ".tmp";
+      file.reset(
+          CreateFileW(WidePath(candidate).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+      if (file) {
+        path = candidate;
+        return;
+      }
+      if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS)
+        throw ZipError{kTemp, "Temporary file failure (" + candidate + ")"};
+    }
+    throw ZipError{kTemp, "Temporary file failure (" + folder + "zi*.tmp)"};
   }
   std::string path;
   UniqueFile file;
@@ -127,7 +178,7 @@ private:
 };
 
 void Archiver::Print(const std::string &s) {
-  if (!cb_.print)
+  if (!cb_.print || opt_.fQuiet) // errors are printed apart, always
     return;
   std::string copy = s; // the callback takes a writable buffer
   cb_.print(copy.data(), static_cast<unsigned long>(copy.size()));
@@ -153,11 +204,16 @@ void Archiver::Collect(const ZCL &zcl) {
       Expand(rules, zcl.FNV[i], found);
     } catch (const MissingName &m) {
       throw ZipError{kOpen, "File not found or no read permission (" + m.name + ")"};
+    } catch (const UnrepresentableName &m) {
+      throw ZipError{kOpen, "File name has characters the system code page cannot hold (" + m.name + ")"};
     }
   }
+  // As Info-ZIP: the archive being written is never one of its own entries
+  // (a second run over the same folder would otherwise take in the first).
+  std::wstring self = FullPath(zipName_);
   std::map<std::string, std::string> seen; // stored name -> path
   for (auto &item : found) {
-    if (item.stored.empty())
+    if (item.stored.empty() || (!item.folder && SamePath(FullPath(item.path), self)))
       continue;
     auto [at, fresh] = seen.emplace(item.stored, item.path);
     if (fresh)
@@ -207,18 +263,18 @@ std::unique_ptr<Work> Archiver::Read() {
     w->item = nextItem_++;
     if (item.folder) {
       WIN32_FILE_ATTRIBUTE_DATA fa;
-      if (!GetFileAttributesExA(item.path.c_str(), GetFileExInfoStandard, &fa))
-        return fail(kOpen, "File not found or no read permission (" + item.path + ")");
+      if (!GetFileAttributesExW(WidePath(item.path).c_str(), GetFileExInfoStandard, &fa))
+        return fail(kOpen, OpenFailure(item.path));
       w->attributes = fa.dwFileAttributes;
       w->written = fa.ftLastWriteTime;
       return w;
     }
-    auto file = std::make_shared<UniqueFile>(CreateFileA(item.path.c_str(), GENERIC_READ,
+    auto file = std::make_shared<UniqueFile>(CreateFileW(WidePath(item.path).c_str(), GENERIC_READ,
                                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                                          nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     BY_HANDLE_FILE_INFORMATION info;
     if (!*file || !GetFileInformationByHandle(file->get(), &info))
-      return fail(kOpen, "File not found or no read permission (" + item.path + ")");
+      return fail(kOpen, OpenFailure(item.path));
     std::uint64_t size = std::uint64_t(info.nFileSizeHigh) << 32 | info.nFileSizeLow;
     if (size >= kMaxFile)
       return fail(kTooBig, "File too large: 4 GiB or more is not supported (" + item.path + ")");
@@ -362,8 +418,8 @@ int Archiver::Run(const ZCL &zcl) {
     throw ZipError{kNothing, "Nothing to do! (" + zipName_ + ")"};
 
   // An archive that exists is merged: entries named again are replaced.
-  satchel::FileSource old(
-      UniqueFile(CreateFileA(zipName_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)));
+  satchel::FileSource old(UniqueFile(
+      CreateFileW(WidePath(zipName_).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)));
   OldArchive existing;
   if (old.IsOpen()) {
     if (old.Size() > 0)
@@ -389,14 +445,7 @@ int Archiver::Run(const ZCL &zcl) {
   }
 
   TempFile temp;
-  std::string folder = satchel::FolderPart(zipName_);
-  char tempName[MAX_PATH + 16];
-  if (!GetTempFileNameA(folder.empty() ? "." : folder.c_str(), "zi", 0, tempName))
-    throw ZipError{kCreate, "Could not create output file (" + zipName_ + ")"};
-  temp.path = tempName;
-  temp.file.reset(CreateFileA(tempName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-  if (!temp.file)
-    throw ZipError{kTemp, "Temporary file failure (" + temp.path + ")"};
+  temp.Create(satchel::FolderPart(zipName_));
   out_ = std::make_unique<Output>(temp.file.get(), zipName_);
 
   for (const auto &e : existing.entries)
@@ -440,7 +489,7 @@ int Archiver::Run(const ZCL &zcl) {
   if (opt_.fLatestTime)
     SetFileTime(temp.file.get(), nullptr, nullptr, &latest_);
   temp.file.reset();
-  if (!MoveFileExA(temp.path.c_str(), zipName_.c_str(), MOVEFILE_REPLACE_EXISTING))
+  if (!MoveFileExW(WidePath(temp.path).c_str(), WidePath(zipName_).c_str(), MOVEFILE_REPLACE_EXISTING))
     throw ZipError{kCreate, "Could not create output file (" + zipName_ + ")"};
   temp.path.clear();
   return kOk;

@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include "base/codepage.h"
+#include "base/handle.h"
+#include "base/text.h"
 #include "zip32/storedname.h"
 
 namespace zip32 {
@@ -44,29 +46,71 @@ std::string Join(std::string_view folder, std::string_view name) {
   return s.append(name);
 }
 
-void AddFolder(const NameRules &rules, const std::string &path, const std::string &stored, std::vector<Item> &out) {
-  if (rules.folderEntries && !rules.junkFolders && !stored.empty())
-    out.push_back({path, stored + "/", true});
-  if (!rules.recurse)
-    return;
-  WIN32_FIND_DATAA fd;
-  HANDLE find = FindFirstFileA(Join(path, "*").c_str(), &fd);
-  if (find == INVALID_HANDLE_VALUE)
-    return;
-  std::vector<WIN32_FIND_DATAA> found;
+// A name for a message: "?" for what the code page lacks, no look-alikes.
+std::string Shown(std::wstring_view name) {
+  int n =
+      WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name.data(), int(name.size()), nullptr, 0, nullptr, nullptr);
+  std::string s(std::size_t(n > 0 ? n : 0), '\0');
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name.data(), int(name.size()), s.data(), n, nullptr, nullptr);
+  return s;
+}
+
+// The entries of a folder in the order the file system lists them, with
+// their names in the ANSI code page. A name the code page cannot hold would
+// come back with "?" or a look-alike in it: that is another file's name, or
+// a pattern, so it stops the run instead.
+struct Found {
+  std::string name;
+  DWORD attributes;
+};
+std::vector<Found> List(const std::string &pattern, const std::string &shownFolder) {
+  std::vector<Found> found;
+  WIN32_FIND_DATAW fd;
+  satchel::UniqueFind find(FindFirstFileW(satchel::LongPath(satchel::AnsiToWide(pattern)).c_str(), &fd));
+  if (!find)
+    return found;
   do {
-    if (std::string_view(fd.cFileName) != "." && std::string_view(fd.cFileName) != "..")
-      found.push_back(fd);
-  } while (FindNextFileA(find, &fd));
-  FindClose(find);
-  for (const auto &f : found) {
-    // As Info-ZIP: hidden and system files are taken only with fSystem.
-    if (!rules.hiddenFiles && (f.dwFileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)))
+    std::wstring_view name = fd.cFileName;
+    if (name == L"." || name == L"..")
       continue;
-    std::string childPath = Join(path, f.cFileName);
-    std::string childStored = stored.empty() || rules.junkFolders ? f.cFileName : stored + "/" + f.cFileName;
-    if (f.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-      AddFolder(rules, childPath, childStored, out);
+    Found f{{}, fd.dwFileAttributes};
+    if (!satchel::WideToAnsiExact(name, f.name))
+      throw UnrepresentableName{shownFolder + Shown(name)};
+    found.push_back(std::move(f));
+  } while (FindNextFileW(find.get(), &fd));
+  return found;
+}
+
+// Folders are walked with a stack of their own rather than by recursion: a
+// tree as deep as paths allow must not exhaust the caller's stack.
+void AddFolder(const NameRules &rules, const std::string &path, const std::string &stored, std::vector<Item> &out) {
+  struct Level {
+    std::string path, stored;
+    std::vector<Found> entries;
+    std::size_t next = 0;
+  };
+  std::vector<Level> stack;
+  auto enter = [&](const std::string &p, const std::string &s) {
+    if (rules.folderEntries && !rules.junkFolders && !s.empty())
+      out.push_back({p, s + "/", true});
+    if (rules.recurse)
+      stack.push_back({p, s, List(Join(p, "*"), Join(p, "")), 0});
+  };
+  enter(path, stored);
+  while (!stack.empty()) {
+    Level &level = stack.back();
+    if (level.next == level.entries.size()) {
+      stack.pop_back();
+      continue;
+    }
+    const Found f = level.entries[level.next++];
+    // As Info-ZIP: hidden and system files are taken only with fSystem.
+    if (!rules.hiddenFiles && (f.attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)))
+      continue;
+    std::string childPath = Join(level.path, f.name);
+    std::string childStored = level.stored.empty() || rules.junkFolders ? f.name : level.stored + "/" + f.name;
+    if (f.attributes & FILE_ATTRIBUTE_DIRECTORY)
+      enter(childPath, childStored); // may move `level`
     else
       out.push_back({childPath, childStored, false});
   }
@@ -87,36 +131,10 @@ std::string Resolve(std::string_view root, std::string_view name) {
   return Join(root, name);
 }
 
-void Expand(const NameRules &rules, std::string_view name, std::vector<Item> &out) {
+// A name without wildcards: a file, or a folder to walk.
+static void ExpandOne(const NameRules &rules, std::string_view name, std::vector<Item> &out) {
   std::string path = Resolve(rules.root, name);
-  if (HasWildcard(path)) {
-    // The folder part of the name as given, to which each match is joined.
-    std::string given(name);
-    std::size_t cut = 0;
-    for (std::size_t i = 0; i < given.size(); ++i) {
-      if (given[i] == '\\' || given[i] == '/' || given[i] == ':')
-        cut = i + 1;
-      if (IsLead(given[i]) && i + 1 < given.size())
-        ++i;
-    }
-    std::string givenFolder = given.substr(0, cut);
-    WIN32_FIND_DATAA fd;
-    HANDLE find = FindFirstFileA(path.c_str(), &fd);
-    if (find == INVALID_HANDLE_VALUE)
-      throw MissingName{given};
-    std::vector<std::string> matches;
-    do {
-      if (std::string_view(fd.cFileName) != "." && std::string_view(fd.cFileName) != "..")
-        matches.push_back(fd.cFileName);
-    } while (FindNextFileA(find, &fd));
-    FindClose(find);
-    if (matches.empty())
-      throw MissingName{given};
-    for (const auto &m : matches)
-      Expand(rules, givenFolder + m, out);
-    return;
-  }
-  DWORD attr = GetFileAttributesA(path.c_str());
+  DWORD attr = GetFileAttributesW(satchel::LongPath(satchel::AnsiToWide(path)).c_str());
   if (attr == INVALID_FILE_ATTRIBUTES)
     throw MissingName{std::string(name)};
   std::string stored = StoredFor(rules, name);
@@ -124,6 +142,29 @@ void Expand(const NameRules &rules, std::string_view name, std::vector<Item> &ou
     AddFolder(rules, path, stored, out);
   else
     out.push_back({path, stored, false});
+}
+
+void Expand(const NameRules &rules, std::string_view name, std::vector<Item> &out) {
+  if (!HasWildcard(name)) {
+    ExpandOne(rules, name, out);
+    return;
+  }
+  // Each match is joined to the folder part of the name as given. A match is
+  // a real name, never a pattern again.
+  std::string given(name);
+  std::size_t cut = 0;
+  for (std::size_t i = 0; i < given.size(); ++i) {
+    if (given[i] == '\\' || given[i] == '/' || given[i] == ':')
+      cut = i + 1;
+    if (IsLead(given[i]) && i + 1 < given.size())
+      ++i;
+  }
+  std::string givenFolder = given.substr(0, cut);
+  std::vector<Found> matches = List(Resolve(rules.root, name), givenFolder);
+  if (matches.empty())
+    throw MissingName{given};
+  for (const auto &m : matches)
+    ExpandOne(rules, givenFolder + m.name, out);
 }
 
 } // namespace zip32

@@ -32,6 +32,12 @@ struct MissingName {
   std::string name;
 };
 
+// Thrown for a file found in a folder or by a pattern whose name the ANSI
+// code page cannot hold; `name` shows it as well as the code page can.
+struct UnrepresentableName {
+  std::string name;
+};
+
 // Expands one caller name (folders when recursing, "*" and "?" patterns) into
 // items, appended in order.
 void Expand(const NameRules &rules, std::string_view name, std::vector<Item> &out);

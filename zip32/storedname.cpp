@@ -22,6 +22,13 @@ std::vector<std::string> Components(std::string_view slashed) {
   return parts;
 }
 
+// A drive can come back once "." and ".." are gone (".\C:x" is the stream x
+// of the file C, "a\..\C:x" too); a stored name must not start with one.
+void DropDrive(std::string &part) {
+  while (part.size() >= 2 && part[1] == ':' && !IsLead(part[0]))
+    part.erase(0, 2);
+}
+
 } // namespace
 
 std::string ToSlashes(std::string_view name) {
@@ -50,6 +57,8 @@ std::string StoredName(std::string_view path, bool junkFolders) {
   }
   std::vector<std::string> kept;
   for (auto &part : Components(v)) {
+    if (kept.empty() || junkFolders)
+      DropDrive(part);
     if (part.empty() || part == ".")
       continue;
     if (part == "..") { // never above the top of the archive

@@ -4,7 +4,11 @@
 // Linux-side checker tests them with unzip, zipinfo, 7z and Python.
 #include "zip32/zip32api.h"
 
+#include "base/filesource.h"
+#include "base/text.h"
+#include "sfx/archive.h"
 #include "tests/plugin_fixture.h"
+#include "zip32/zipformat.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -13,6 +17,7 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -151,6 +156,10 @@ std::string Text(int lines) {
     s += "line " + std::to_string(i) + " of some text that compresses well\r\n";
   return s;
 }
+// The entry count of an archive's end record (no comment after it).
+unsigned EndCount(const std::string &zip) {
+  return zip.size() < 22 ? 0 : satchel::Get16(reinterpret_cast<const std::uint8_t *>(zip.data() + zip.size() - 12));
+}
 std::string Noise(std::size_t n) {
   std::string s(n, '\0');
   unsigned x = 12345;
@@ -161,7 +170,8 @@ std::string Noise(std::size_t n) {
 
 TEST_F(Zip32, ExportsAndRecordsBehaveLikeTheZip23Dll) {
   ZPOPT before = Zip().getOptions();
-  EXPECT_EQ(std::count(reinterpret_cast<char *>(&before), reinterpret_cast<char *>(&before + 1), 0), 128)
+  EXPECT_EQ(std::count(reinterpret_cast<char *>(&before), reinterpret_cast<char *>(&before + 1), 0),
+            std::ptrdiff_t(sizeof(ZPOPT)))
       << "options before any ZpSetOptions are all zero";
   ZPOPT set{};
   set.fJunkDir = TRUE;
@@ -281,15 +291,17 @@ TEST_F(Zip32, FailuresLeaveNoArchiveAndNoTemporaryFile) {
   const std::string earlier = ReadFile(zip);
 
   struct Case {
-    std::string why, name;
+    std::string why, name, says;
   };
   // Held open by another program that shares nothing.
   HANDLE locked = CreateFileA((src / "busy.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(locked, INVALID_HANDLE_VALUE);
-  for (const Case &c : {Case{"missing", "gone.txt"}, Case{"locked", "busy.txt"}}) {
+  for (const Case &c :
+       {Case{"missing", "gone.txt", "File not found"}, Case{"locked", "busy.txt", "File in use by another program"}}) {
     seen.prints.clear();
     EXPECT_NE(Run(zip, {"good.txt", c.name}, o), 0) << c.why;
     EXPECT_NE(Errors().find(c.name), std::string::npos) << c.why << ": " << Errors();
+    EXPECT_NE(Errors().find(c.says), std::string::npos) << c.why << ": " << Errors();
     EXPECT_TRUE(ReadFile(zip) == earlier) << c.why; // not printed: binary
     EXPECT_EQ(Leftovers(), std::vector<std::string>{"out.zip"}) << c.why;
   }
@@ -373,3 +385,150 @@ TEST_F(Zip32, LargeFilesSpanBlocksAndManySmallOnesKeepTheirOrder) {
 }
 
 } // namespace
+
+// Names the code page cannot hold come back from the ANSI functions with "?"
+// (itself a pattern) or a look-alike (another file's name): a pattern or a
+// folder walk that meets one stops with an error naming it, and writes nothing.
+TEST_F(Zip32, NamesTheCodePageCannotHoldStopTheRunWithTheirName) {
+  bool japanese = GetACP() == 932;
+  std::wstring wideSrc = satchel::AnsiToWide(src.path()) + L"\\";
+  auto putWide = [&](const std::wstring &name) {
+    satchel::UniqueFile f(CreateFileW((wideSrc + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    ASSERT_TRUE(f);
+  };
+  putWide(japanese ? L"\U0001F600.txt" : L"\u65E5\u672C.txt");
+  WriteFile(src / "plain.txt", "plain");
+  std::string zip = dst / "foreign.zip";
+  ZPOPT o{};
+  o.szRootDir = const_cast<char *>(src.path().c_str());
+  const std::string shown = japanese ? "??.txt" : "??.txt";
+  for (const char *pattern : {"*", "*.txt"}) {
+    seen.prints.clear();
+    EXPECT_EQ(Run(zip, {pattern}, o), 18) << pattern;
+    EXPECT_NE(Errors().find("system code page cannot hold (" + shown + ")"), std::string::npos) << Errors();
+    EXPECT_TRUE(Leftovers().empty()) << pattern;
+  }
+  o.fRecurse = 1;
+  seen.prints.clear();
+  EXPECT_EQ(Run(zip, {src.path()}, o), 18);
+  EXPECT_NE(Errors().find(src / shown), std::string::npos) << Errors();
+  EXPECT_TRUE(Leftovers().empty());
+
+  // Under 932 "Ünïcödé.txt" would be read as "Unicode.txt", a file of its own.
+  TempFolder pair;
+  wideSrc = satchel::AnsiToWide(pair.path()) + L"\\";
+  putWide(L"\u00DCn\u00EFc\u00F6d\u00E9.txt");
+  putWide(L"Unicode.txt");
+  seen.prints.clear();
+  int rc = Run(zip, {pair.path()}, o);
+  if (japanese) {
+    EXPECT_EQ(rc, 18);
+    EXPECT_NE(Errors().find("(" + pair / "?n?c?d?.txt)"), std::string::npos) << Errors();
+    EXPECT_TRUE(Leftovers().empty());
+  } else {
+    EXPECT_EQ(rc, 0) << Errors();
+    EXPECT_EQ(Pieces("  adding").size(), 3u); // the folder and both files
+  }
+}
+
+// 65,535 entries fit the end record's count without Zip64: the writer, the
+// merge and the self-extractor's reader all take 0xFFFF as that count.
+TEST_F(Zip32, SixtyFiveThousandFiveHundredThirtyFiveEntriesAreACount) {
+  std::string zip = dst / "full.zip";
+  {
+    zip32::Bytes local, central;
+    for (unsigned i = 0; i < 0xFFFF; ++i) {
+      zip32::EntryInfo e;
+      char name[16];
+      std::snprintf(name, sizeof name, "f%05u", i);
+      e.name = name;
+      e.dosDate = 0x21;
+      e.offset = std::uint32_t(local.size());
+      zip32::Bytes l = zip32::LocalHeader(e), c = zip32::CentralHeader(e);
+      local.insert(local.end(), l.begin(), l.end());
+      central.insert(central.end(), c.begin(), c.end());
+    }
+    zip32::Bytes end = zip32::EndRecord(0xFFFF, std::uint32_t(central.size()), std::uint32_t(local.size()), "");
+    WriteFile(zip, std::string(local.begin(), local.end()) + std::string(central.begin(), central.end()) +
+                       std::string(end.begin(), end.end()));
+  }
+  WriteFile(src / "f00000", "replaced");
+  WriteFile(src / "f65535", "one too many");
+  ZPOPT o{};
+  o.szRootDir = const_cast<char *>(src.path().c_str());
+  ASSERT_EQ(Run(zip, {"f00000"}, o), 0) << Errors();
+  EXPECT_EQ(Pieces("updating: "), std::vector<std::string>{"updating: f00000"});
+  const std::string merged = ReadFile(zip);
+  EXPECT_EQ(EndCount(merged), 0xFFFF);
+  EXPECT_EQ(Run(zip, {"f65535"}, o), 6);
+  EXPECT_NE(Errors().find("Too many entries"), std::string::npos) << Errors();
+  EXPECT_TRUE(ReadFile(zip) == merged);
+
+  satchel::MemorySource bytes(merged.data(), merged.size());
+  EXPECT_EQ(zip32::ReadArchive(bytes, zip).entries.size(), 0xFFFFu);
+  sfx::Archive archive;
+  sfx::Msg error = sfx::kMsgCount;
+  ASSERT_TRUE(archive.Load(bytes, 0, error)) << "self-extractor refused it: message " << error;
+  EXPECT_EQ(archive.Entries().size(), 0xFFFFu);
+}
+
+// Archives go where they are asked, however long the folder's name; a
+// failure names the temporary file exactly.
+TEST_F(Zip32, TargetFoldersBeyondMaxPath) {
+  auto wide = [](const std::string &path) { return satchel::LongPath(satchel::AnsiToWide(path)); };
+  std::vector<std::string> levels{dst.path()};
+  while (levels.back().size() < 250) {
+    levels.push_back(levels.back() + "\\" + std::string(30, 'd'));
+    ASSERT_TRUE(CreateDirectoryW(wide(levels.back()).c_str(), nullptr)) << levels.back() << " " << GetLastError();
+  }
+  const std::string deep = levels.back();
+  // The test folder's own clean-up stops at MAX_PATH: these go first.
+  struct Cleanup {
+    std::vector<std::string> &levels;
+    std::function<std::wstring(const std::string &)> wide;
+    ~Cleanup() {
+      DeleteFileW(wide(levels.back() + "\\long.zip").c_str());
+      for (std::size_t i = levels.size(); i-- > 1;)
+        RemoveDirectoryW(wide(levels[i]).c_str());
+    }
+  } cleanup{levels, wide};
+  Put("a.txt", Text(30));
+  ZPOPT o{};
+  o.szRootDir = const_cast<char *>(src.path().c_str());
+  std::string zip = deep + "\\long.zip";
+  ASSERT_EQ(Run(zip, {"a.txt"}, o), 0) << Errors();
+  satchel::FileSource made(satchel::UniqueFile(
+      CreateFileW(wide(zip).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)));
+  ASSERT_TRUE(made.IsOpen());
+  EXPECT_EQ(zip32::ReadArchive(made, zip).entries.size(), 1u);
+
+  seen.prints.clear();
+  std::string missing = deep + "\\missing\\";
+  EXPECT_EQ(Run(missing + "x.zip", {"a.txt"}, o), 10);
+  std::string error = Errors(), head = "\nzip error: Temporary file failure (" + missing + "zi";
+  ASSERT_EQ(error.rfind(head, 0), 0u) << error;
+  std::string rest = error.substr(head.size());
+  EXPECT_EQ(rest.size(), 12u) << rest; // six hex digits, ".tmp)\n"
+  EXPECT_EQ(rest.substr(6), ".tmp)\n") << rest;
+}
+
+// fQuiet leaves only errors; the archive inside the folder being zipped is
+// never taken into itself on the next run.
+TEST_F(Zip32, QuietRunsAndTheArchiveNeverHoldsItself) {
+  WriteFile(src / "a.txt", Text(5));
+  ZPOPT o{};
+  o.szRootDir = const_cast<char *>(src.path().c_str());
+  o.fRecurse = 1;
+  o.fQuiet = TRUE;
+  std::string zip = src / "self.zip";
+  for (int run = 0; run < 2; ++run) {
+    seen.prints.clear();
+    ASSERT_EQ(Run(zip, {"*"}, o), 0) << Errors();
+    EXPECT_TRUE(seen.prints.empty()) << seen.prints.front();
+  }
+  std::string bytes = ReadFile(zip);
+  satchel::MemorySource source(bytes.data(), bytes.size());
+  auto entries = zip32::ReadArchive(source, zip).entries;
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].name, "a.txt");
+}
