@@ -24,6 +24,11 @@ TEST(StoredNames, DrivesSharesAndDotsAreRemoved) {
   EXPECT_EQ(StoredName("a\\sub\\..\\b.txt", false), "a/b.txt");
   EXPECT_EQ(StoredName("C:\\mail\\a.txt", true), "a.txt");
   EXPECT_EQ(StoredName("/abs/unix/style", false), "abs/unix/style");
+  // A drive that surfaces once "." and ".." are gone is removed as well.
+  EXPECT_EQ(StoredName("..\\C:\\x", false), "x");
+  EXPECT_EQ(StoredName(".\\C:x", false), "x");
+  EXPECT_EQ(StoredName("a\\C:x", true), "x");
+  EXPECT_EQ(StoredName("a\\C:x", false), "a/C:x");
 }
 
 TEST(StoredNames, TrailBytesAreNotSeparators) {
