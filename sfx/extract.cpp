@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <zlib.h>
 
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -51,6 +52,107 @@ FILETIME EntryTime(const Entry &e) {
       LocalFileTimeToFileTime(&local, &ft);
   }
   return ft;
+}
+
+// Windows paths reach at most this long, and only in the long form.
+constexpr std::size_t kLongest = 32767;
+
+// The "\\?\" form of a full path, which lifts the MAX_PATH limit. Windows
+// takes such a path as it is, unnormalised: safe here because every name was
+// checked and the folder came from GetFullPathName.
+std::wstring LongForm(const std::wstring &full) {
+  if (full.compare(0, 4, L"\\\\?\\") == 0 || full.compare(0, 4, L"\\\\.\\") == 0)
+    return full;
+  if (full.compare(0, 2, L"\\\\") == 0)
+    return L"\\\\?\\UNC\\" + full.substr(2);
+  return L"\\\\?\\" + full;
+}
+
+// Windows compares file names without regard to case, whatever the language.
+std::wstring FoldCase(const std::wstring &s) {
+  std::wstring out(s);
+  if (!out.empty())
+    LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, s.data(), int(s.size()), &out[0], int(out.size()));
+  return out;
+}
+
+struct Claim {
+  std::wstring key;
+  std::size_t item;
+  bool folder;
+};
+
+// By key, then by archive order. qsort lives in the C library already; a
+// std::sort would add its code to the stub.
+int CompareClaims(const void *a, const void *b) {
+  const Claim &x = **static_cast<const Claim *const *>(a), &y = **static_cast<const Claim *const *>(b);
+  int c = x.key.compare(y.key);
+  return c ? c : x.item < y.item ? -1 : x.item > y.item;
+}
+
+// Reports every entry that lands on a path an earlier entry already uses: a
+// second file would silently replace the first, a file where a folder goes
+// (or the reverse) fails halfway. Answers whether there was one.
+bool ReportDuplicates(const std::vector<Item> &items, Sink &sink) {
+  std::vector<Claim> claims;
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    std::wstring key = FoldCase(items[i].relative);
+    // Every folder above an entry is claimed by it too.
+    for (std::size_t cut = key.find_last_of(L'\\'); cut != std::wstring::npos; cut = key.find_last_of(L'\\', cut - 1))
+      claims.push_back({key.substr(0, cut), i, true});
+    claims.push_back({std::move(key), i, items[i].isFolder});
+  }
+  std::vector<const Claim *> sorted;
+  for (const Claim &c : claims)
+    sorted.push_back(&c);
+  std::qsort(sorted.data(), sorted.size(), sizeof(const Claim *), CompareClaims);
+  std::vector<bool> clash(items.size());
+  bool any = false;
+  for (std::size_t at = 0, end; at < sorted.size(); at = end) {
+    std::size_t file = sorted.size();
+    for (end = at; end < sorted.size() && sorted[end]->key == sorted[at]->key; ++end)
+      if (!sorted[end]->folder && file == sorted.size())
+        file = end;
+    // Folders may be named any number of times; a file shares its path with nothing.
+    if (file == sorted.size() || end - at < 2)
+      continue;
+    clash[sorted[file == at ? at + 1 : file]->item] = true; // the later of the first clash
+    any = true;
+  }
+  for (std::size_t i = 0; i < items.size(); ++i)
+    if (clash[i])
+      sink.Report(Format(kDuplicate, {items[i].name}));
+  return any;
+}
+
+// While a file is written it is marked for deletion, so that a failed check, a
+// cancel or a killed process leaves nothing; the mark goes once it is complete.
+bool MarkForDeletion(HANDLE file, bool marked) {
+  FILE_DISPOSITION_INFO info = {BOOLEAN(marked)};
+  return SetFileInformationByHandle(file, FileDispositionInfo, &info, sizeof info);
+}
+
+HANDLE CreateNew(const std::wstring &path) {
+  return CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// The entry's time and attributes, set through the open handle.
+void SetBasics(HANDLE file, const Entry &e) {
+  FILETIME ft = EntryTime(e);
+  FILE_BASIC_INFO info = {};
+  info.LastWriteTime.LowPart = ft.dwLowDateTime; // 0 leaves the time as it is
+  info.LastWriteTime.HighPart = LONG(ft.dwHighDateTime);
+  DWORD attrs = e.externalAttrs &
+                (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);
+  info.FileAttributes = attrs ? attrs : FILE_ATTRIBUTE_NORMAL;
+  SetFileInformationByHandle(file, FileBasicInfo, &info, sizeof info);
+}
+
+// A failed write, told in the words that fit its cause.
+std::wstring WriteFailure(const Item &item, DWORD error) {
+  if (error == ERROR_FILENAME_EXCED_RANGE)
+    return Format(kTooLong, {item.name});
+  return Format(kWriteFailed, {item.name, SystemMessage(error)});
 }
 
 class Unpacker {
@@ -162,29 +264,36 @@ Outcome Extract(const Archive &archive, const Options &options, Sink &sink) {
     total += e.packedSize;
     items.push_back(std::move(item));
   }
-  if (outcome.refused) {
-    sink.Report(Format(kRefused));
+  // The closing summary says that the archive was refused.
+  if (outcome.refused || ReportDuplicates(items, sink)) {
+    outcome.refused = true;
     return outcome;
   }
 
-  std::wstring base;
+  // `shown` is the folder as people read it; `base` its long form, for the system.
+  std::wstring shown, base;
   if (!options.testOnly) {
-    std::vector<wchar_t> full(32768);
+    std::vector<wchar_t> full(kLongest + 1);
     DWORD n = GetFullPathNameW(options.folder.c_str(), DWORD(full.size()), full.data(), nullptr);
-    base.assign(full.data(), n && n < full.size() ? n : 0);
-    while (base.size() > 3 && base.back() == L'\\')
-      base.pop_back();
-    if (base.empty() || !MakeFolders(base)) {
+    shown.assign(full.data(), n && n < full.size() ? n : 0);
+    while (shown.size() > 3 && shown.back() == L'\\')
+      shown.pop_back();
+    base = LongForm(shown);
+    if (shown.empty() || !MakeFolders(base)) {
       sink.Report(Format(kMkdirFailed, {options.folder, SystemMessage(GetLastError())}));
       outcome.failed++;
       return outcome;
     }
-    if (base.back() != L'\\')
+    if (base.back() != L'\\') {
       base += L'\\';
+      shown += L'\\';
+    }
   }
 
   auto unpacker = std::make_unique<Unpacker>(archive, sink, total);
   bool replaceAll = options.overwrite;
+  std::wstring made; // the folder the last file went to: it exists
+  unsigned long serial = 0;
   for (const Item &item : items) {
     if (sink.Cancelled()) {
       outcome.cancelled = true;
@@ -192,9 +301,16 @@ Outcome Extract(const Archive &archive, const Options &options, Sink &sink) {
     }
     const Entry &e = *item.entry;
     DWORD winError = 0;
+    if (!options.testOnly && base.size() + item.relative.size() >= kLongest) {
+      sink.Report(Format(kTooLong, {item.name}));
+      outcome.failed++;
+      continue;
+    }
     if (item.isFolder) {
       if (!options.testOnly && !MakeFolders(base + item.relative)) {
-        sink.Report(Format(kMkdirFailed, {item.name, SystemMessage(GetLastError())}));
+        DWORD error = GetLastError();
+        sink.Report(error == ERROR_FILENAME_EXCED_RANGE ? Format(kTooLong, {item.name})
+                                                        : Format(kMkdirFailed, {item.name, SystemMessage(error)}));
         outcome.failed++;
       } else {
         outcome.folders++;
@@ -217,20 +333,39 @@ Outcome Extract(const Archive &archive, const Options &options, Sink &sink) {
     }
 
     std::wstring target = base + item.relative;
-    std::wstring folder = target.substr(0, target.find_last_of(L'\\'));
-    if (!MakeFolders(folder)) {
-      sink.Report(Format(kMkdirFailed, {item.name, SystemMessage(GetLastError())}));
-      outcome.failed++;
-      continue;
+    std::size_t cut = target.find_last_of(L'\\');
+    if (made.size() != cut || target.compare(0, cut, made) != 0) {
+      std::wstring folder = target.substr(0, cut);
+      if (!MakeFolders(folder)) {
+        DWORD error = GetLastError();
+        sink.Report(error == ERROR_FILENAME_EXCED_RANGE ? Format(kTooLong, {item.name})
+                                                        : Format(kMkdirFailed, {item.name, SystemMessage(error)}));
+        outcome.failed++;
+        continue;
+      }
+      made = std::move(folder);
     }
-    DWORD existing = GetFileAttributesW(target.c_str());
-    if (existing != INVALID_FILE_ATTRIBUTES) {
+
+    // A new file is written under its own name at once. One that exists is
+    // replaced only once the new data is complete: it is written beside it
+    // under a name of our own first.
+    UniqueFile out(CreateNew(target));
+    std::wstring temp;
+    DWORD existing = INVALID_FILE_ATTRIBUTES;
+    if (!out) {
+      DWORD error = GetLastError();
+      existing = GetFileAttributesW(target.c_str());
+      if (existing == INVALID_FILE_ATTRIBUTES) {
+        sink.Report(WriteFailure(item, error));
+        outcome.failed++;
+        continue;
+      }
       if (existing & FILE_ATTRIBUTE_DIRECTORY) {
         sink.Report(Format(kIsDir, {item.name}));
         outcome.failed++;
         continue;
       }
-      Answer a = replaceAll ? Answer::Yes : sink.AskOverwrite(target);
+      Answer a = replaceAll ? Answer::Yes : sink.AskOverwrite(shown + item.relative);
       if (a == Answer::Cancel) {
         outcome.cancelled = true;
         break;
@@ -241,50 +376,55 @@ Outcome Extract(const Archive &archive, const Options &options, Sink &sink) {
         continue;
       }
       replaceAll = replaceAll || a == Answer::All;
-    }
-
-    // The data goes to a temporary file beside the target, which takes the
-    // real name only once size and CRC are right.
-    wchar_t temp[MAX_PATH + 1];
-    if (!GetTempFileNameW(folder.c_str(), L"sfx", 0, temp)) {
-      sink.Report(Format(kWriteFailed, {item.name, SystemMessage(GetLastError())}));
-      outcome.failed++;
-      continue;
-    }
-    Msg m;
-    {
-      UniqueFile out(CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+      std::wstring tag = made + L"\\~sfx" + Number(GetCurrentProcessId()) + L"-";
+      for (int tries = 0; !out && tries < 100; ++tries) {
+        temp = tag + Number(serial++) + L".tmp";
+        out.reset(CreateNew(temp));
+        if (!out && GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS)
+          break;
+      }
       if (!out) {
-        winError = GetLastError();
-        m = kWriteFailed;
-      } else {
-        m = unpacker->Run(item, out.get(), winError);
-        FILETIME ft = EntryTime(e);
-        if (m == kMsgCount && (ft.dwLowDateTime || ft.dwHighDateTime))
-          SetFileTime(out.get(), nullptr, nullptr, &ft);
+        sink.Report(WriteFailure(item, GetLastError()));
+        outcome.failed++;
+        continue;
       }
     }
-    if (m == kMsgCount) {
-      if (existing != INVALID_FILE_ATTRIBUTES)
-        SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (!MoveFileExW(temp, target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+    const std::wstring &written = temp.empty() ? target : temp;
+    bool marked = MarkForDeletion(out.get(), true);
+    Msg m = unpacker->Run(item, out.get(), winError);
+    if (m == kMsgCount && marked) {
+      marked = !MarkForDeletion(out.get(), false);
+      if (marked) {
         winError = GetLastError();
         m = kWriteFailed;
+      }
+    }
+    if (m == kMsgCount)
+      SetBasics(out.get(), e);
+    out.reset();
+    if (m == kMsgCount && !temp.empty()) {
+      // A read-only file refuses to be replaced.
+      if (existing & FILE_ATTRIBUTE_READONLY)
+        SetFileAttributesW(target.c_str(), existing & ~FILE_ATTRIBUTE_READONLY);
+      if (!MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        winError = GetLastError();
+        m = kWriteFailed;
+        SetFileAttributesW(target.c_str(), existing);
       }
     }
     if (m != kMsgCount) {
-      DeleteFileW(temp);
+      if (!marked) { // not gone with its handle
+        SetFileAttributesW(written.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(written.c_str());
+      }
       if (m == kCancelled) {
         outcome.cancelled = true;
         break;
       }
-      sink.Report(m == kWriteFailed ? Format(m, {item.name, SystemMessage(winError)}) : Format(m, {item.name}));
+      sink.Report(m == kWriteFailed ? WriteFailure(item, winError) : Format(m, {item.name}));
       outcome.failed++;
       continue;
     }
-    DWORD attrs = e.externalAttrs &
-                  (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE);
-    SetFileAttributesW(target.c_str(), attrs ? attrs : FILE_ATTRIBUTE_NORMAL);
     outcome.files++;
   }
   sink.Progress(total, total, L"");

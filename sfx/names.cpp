@@ -36,8 +36,11 @@ Msg CheckName(const std::wstring &name, std::wstring &relative, bool &isFolder) 
     return kEmptyName;
   if (IsSeparator(name[0]))
     return kAbsolute;
-  if (name.size() >= 2 && name[1] == L':' && ((name[0] | 0x20) >= L'a' && (name[0] | 0x20) <= L'z'))
-    return kDrive;
+  if (name.size() >= 2 && name[1] == L':' && ((name[0] | 0x20) >= L'a' && (name[0] | 0x20) <= L'z')) {
+    // "c:x" is a path relative to drive C's current folder, or stream "x" of a
+    // file named "c": only a separator after the colon makes it a drive.
+    return name.size() > 2 && IsSeparator(name[2]) ? kDrive : kColon;
+  }
   if (name.find(L':') != std::wstring::npos)
     return kStream;
   std::size_t at = 0;

@@ -148,14 +148,8 @@ std::wstring Number(unsigned long n) {
 }
 
 std::wstring SystemMessage(unsigned long code) {
-  wchar_t *buf = nullptr;
-  DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                           nullptr, code, 0, reinterpret_cast<wchar_t *>(&buf), 0, nullptr);
-  std::wstring s = n ? std::wstring(buf, n) : L"error " + Number(code);
-  LocalFree(buf);
-  while (!s.empty() && (s.back() == L'\n' || s.back() == L'\r' || s.back() == L' '))
-    s.pop_back();
-  return s;
+  std::wstring s = satchel::SystemErrorTextW(code);
+  return s.empty() ? L"error " + Number(code) : s;
 }
 
 } // namespace sfx

@@ -78,6 +78,13 @@ public:
   // Sink, called on the worker thread.
   void Progress(uint64_t done, uint64_t total, const std::wstring &name) override {
     WPARAM permille = total ? WPARAM(done * 1000 / total) : 1000;
+    // Each call is a round trip to the window's thread: with thousands of
+    // small entries, only a moved bar or a tenth of a second is worth one.
+    DWORD now = GetTickCount();
+    if (permille == sentPermille_ && now - sentAt_ < 100 && !name.empty())
+      return;
+    sentPermille_ = permille;
+    sentAt_ = now;
     SendMessageW(dlg_, kProgress, permille, reinterpret_cast<LPARAM>(&name));
   }
   void Report(const std::wstring &message) override {
@@ -257,6 +264,8 @@ private:
   Outcome outcome_;
   int exitCode_ = kExitOk;
   std::wstring shown_;
+  WPARAM sentPermille_ = ~WPARAM(0); // worker thread only
+  DWORD sentAt_ = 0;
 };
 
 } // namespace

@@ -209,6 +209,71 @@ class RoundTrip(SfxCase):
         self.assertEqual(rc, 0, text)
         self.assertEqual(tree(self.out), {"a.txt": b"new", "ro.txt": b"new too"})
 
+    def test_replacing_counts_only_what_was_written_and_leaves_no_temporary_file(self):
+        os.makedirs(os.path.join(self.out, "sub"))
+        old = {"a.txt": b"old a", "sub/b.txt": b"old b", "ro.txt": b"old ro", "bad.txt": b"old bad"}
+        for n, data in old.items():
+            with open(os.path.join(self.out, n), "wb") as f:
+                f.write(data)
+        os.chmod(os.path.join(self.out, "ro.txt"), 0o444)
+        data = zip_bytes([("a.txt", b"new a", 8), ("sub/b.txt", b"new b", 0), ("ro.txt", b"new ro", 0),
+                          ("fresh.txt", b"fresh", 8), ("bad.txt", b"stored payload", 0)])
+        data[data.find(b"stored payload")] ^= 0x20
+        prog = self.program(bytes(data))
+        rc, text = self.run_sfx(prog, "-d", winpath(self.out))
+        self.assertEqual(rc, 0, text)
+        # The summary goes to the standard output, which run_sfx puts first.
+        self.assertEqual(text.splitlines(), [f"1 files extracted to {winpath(self.out)}. 4 existing files kept.",
+                                             "a.txt exists; not replaced.", "sub/b.txt exists; not replaced.",
+                                             "ro.txt exists; not replaced.", "bad.txt exists; not replaced."])
+        # Without -o nothing that exists is touched and the one new file is written.
+        self.assertEqual(tree(self.out), dict(old, **{"sub": None, "fresh.txt": b"fresh"}))
+        rc, text = self.run_sfx(prog, "-o", "-d", winpath(self.out))
+        self.assertEqual(rc, 1, text)
+        self.assertEqual(text.splitlines(), ["bad.txt: CRC error, not extracted.", "Finished with 1 errors."])
+        # The damaged entry keeps the old file; the others were replaced in place.
+        self.assertEqual(tree(self.out), {"a.txt": b"new a", "sub": None, "sub/b.txt": b"new b", "ro.txt": b"new ro",
+                                          "fresh.txt": b"fresh", "bad.txt": b"old bad"})
+        prog = self.program(bytes(zip_bytes([("a.txt", b"newer a", 8), ("sub/b.txt", b"newer b", 0),
+                                             ("c.txt", b"c", 0)])))
+        rc, text = self.run_sfx(prog, "-o", "-d", winpath(self.out))
+        self.assertEqual(rc, 0, text)
+        self.assertEqual(text.splitlines(), [f"3 files extracted to {winpath(self.out)}."])
+        self.assertEqual(tree(self.out)["a.txt"], b"newer a")
+        self.assertEqual(len(tree(self.out)), 7)
+
+    def test_paths_longer_than_max_path(self):
+        # Parts of 50 characters: the entry alone is 300+ characters, joined to
+        # the folder well past the 260 that plain Windows paths allow.
+        deep = "/".join(["%02d" % i + "x" * 48 for i in range(6)]) + "/deep.txt"
+        self.assertGreater(len(deep), 305)
+        entries = [("short.txt", b"short", 8), (deep, b"deep data " * 100, 8)]
+        prog = self.program(bytes(zip_bytes(entries)))
+        rc, text = self.run_sfx(prog, "-d", winpath(self.out))
+        self.assertEqual(rc, 0, text)
+        self.assertEqual(text.splitlines(), [f"2 files extracted to {winpath(self.out)}."])
+        files = {k: v for k, v in tree(self.out).items() if v is not None}
+        self.assertEqual(files, {"short.txt": b"short", deep: b"deep data " * 100})
+        # Replacing goes through a temporary file beside the deep one.
+        prog = self.program(bytes(zip_bytes([(deep, b"replaced", 0)])))
+        rc, text = self.run_sfx(prog, "-o", "-d", winpath(self.out))
+        self.assertEqual(rc, 0, text)
+        files = {k: v for k, v in tree(self.out).items() if v is not None}
+        self.assertEqual(files, {"short.txt": b"short", deep: b"replaced"})
+        self.assertEqual(sorted(os.listdir(self.tmp)), ["out"])
+
+    def test_thousands_of_entries(self):
+        entries = [("d%02d/f%04d.txt" % (i % 7, i), b"%d" % i * (i % 5), 8 if i % 2 else 0) for i in range(3000)]
+        entries[1500:1500] = [("d03/", b"", 0), ("d03/inner/", b"", 0)]
+        prog = self.program(bytes(zip_bytes(entries)))
+        rc, text = self.run_sfx(prog, "-d", winpath(self.out))
+        self.assertEqual(rc, 0, text)
+        self.assertEqual(text.splitlines(), [f"3000 files extracted to {winpath(self.out)}."])
+        got = tree(self.out)
+        self.assertEqual(len(got), 3000 + 7 + 1)
+        for name, data, _ in entries[::97]:
+            self.assertEqual(got[name.rstrip("/")], None if name.endswith("/") else data, name)
+        self.assertEqual(got["d03/inner"], None)
 
 def zip_bytes(entries):
     """A deflated or stored archive from zipfile: [(name, data, method)]."""
@@ -231,6 +296,11 @@ def central(data, index):
     return at
 
 
+REFUSED = "The archive holds unsafe names and was refused; nothing was extracted."
+COLON = '":" refused (a drive letter or an alternate data stream).'
+DUPLICATE = "the name appears more than once in the archive."
+
+
 class Hostile(SfxCase):
     def assert_refused(self, data, rc_expected, reason):
         prog = self.program(bytes(data))
@@ -243,22 +313,58 @@ class Hostile(SfxCase):
     def assert_nothing_outside(self):
         self.assertEqual(os.listdir(self.tmp), ["out"])
 
+    def assert_refused_with_lines(self, entries, lines, *args):
+        """The archive is refused with exactly these lines, each once, and nothing is written."""
+        self.fresh()
+        prog = self.program(bytes(zip_bytes(entries)))
+        os.makedirs(self.out)
+        rc, text = self.run_sfx(prog, *args, "-d", winpath(self.out))
+        self.assertEqual(rc, 3, text)
+        self.assertEqual(text.splitlines(), lines + [REFUSED])
+        self.assertEqual(os.listdir(self.out), [])
+        self.assert_nothing_outside()
+
     def test_unsafe_names_refuse_the_whole_archive(self):
-        cases = [("../evil.txt", '".." in the path refused'), ("a/../../evil.txt", '".." in the path refused'),
-                 ("a\\..\\..\\evil.txt", '".." in the path refused'), ("/abs.txt", "absolute path refused"),
-                 ("\\abs.txt", "absolute path refused"), ("C:/drive.txt", "drive letter refused"),
-                 ("c:drive.txt", "drive letter refused"), ("a.txt:stream", "alternate data stream"),
-                 ("sub/CON", "device name refused"), ("aux.txt", "device name refused"),
-                 ("lpt1 .log", "device name refused"), ("trail.", "invalid character"),
-                 ("q?.txt", "invalid character"), ("", "empty name refused")]
+        parent, drive, colon = '".." in the path refused.', "drive letter refused.", COLON
+        cases = [("../evil.txt", parent), ("a/../../evil.txt", parent), ("a\\..\\..\\evil.txt", parent),
+                 ("/abs.txt", "absolute path refused."), ("\\abs.txt", "absolute path refused."),
+                 ("C:/drive.txt", drive), ("c:\\drive.txt", drive), ("c:drive.txt", colon), ("a:stream", colon),
+                 ("c:", colon), ("a.txt:stream", '":" (alternate data stream) refused.'),
+                 ("sub/CON", "device name refused."), ("aux.txt", "device name refused."),
+                 ("lpt1 .log", "device name refused."), ("trail.", "invalid character in the name."),
+                 ("q?.txt", "invalid character in the name."), ("", "empty name refused.")]
         for name, reason in cases:
             with self.subTest(name=name):
-                self.fresh()
                 # A good entry first: it must not be written either.
-                self.assert_refused(zip_bytes([("good.txt", b"ok", zipfile.ZIP_STORED), (name, b"bad", 8)]), 3,
-                                    reason)
-                self.assertEqual(os.listdir(self.out), [])
-                self.assert_nothing_outside()
+                self.assert_refused_with_lines([("good.txt", b"ok", zipfile.ZIP_STORED), (name, b"bad", 8)],
+                                               [f"{name}: {reason}"])
+        with self.subTest("every unsafe name is told, once"):
+            self.assert_refused_with_lines([("../a", b"", 0), ("ok.txt", b"", 0), ("b:c", b"", 0)],
+                                           ['../a: ".." in the path refused.', f"b:c: {colon}"])
+
+    def test_names_that_land_on_the_same_path_refuse_the_whole_archive(self):
+        # Windows compares names without regard to case; "." parts and either
+        # separator make no new name; a file cannot be where a folder goes.
+        cases = [(["a.txt", "A.TXT"], "A.TXT"), (["Straße/ä.txt", "STRASSE/ä.txt", "straße/Ä.txt"], "straße/Ä.txt"),
+                 (["d/x.txt", "d\\x.txt"], "d\\x.txt"), (["./a.txt", "a.txt"], "a.txt"), (["sub/", "Sub"], "Sub"),
+                 (["sub", "SUB/"], "SUB/"), (["sub", "sub/x.txt"], "sub/x.txt"), (["d/sub/x.txt", "D/SUB"], "D/SUB")]
+        for names, culprit in cases:
+            with self.subTest(names=names):
+                entries = [("good.txt", b"ok", 0)] + [(n, b"" if n.endswith("/") else n.encode(), 8) for n in names]
+                self.assert_refused_with_lines(entries, [f"{culprit}: {DUPLICATE}"])
+        # Replacing or testing, one name is never counted as two files.
+        for mode in ("-o", "-t"):
+            with self.subTest(mode):
+                self.assert_refused_with_lines([("a.txt", b"1", 0), ("A.txt", b"2", 0)], [f"A.txt: {DUPLICATE}"], mode)
+        # A folder named again, by its own entry or by the files in it, is no clash.
+        self.fresh()
+        os.makedirs(self.out)
+        prog = self.program(bytes(zip_bytes([("d/", b"", 0), ("D/", b"", 0), ("d/f.txt", b"f", 0),
+                                             ("D/g.txt", b"g", 0)])))
+        rc, text = self.run_sfx(prog, "-d", winpath(self.out))
+        self.assertEqual(rc, 0, text)
+        self.assertEqual(text.splitlines(), [f"2 files extracted to {winpath(self.out)}."])
+        self.assertEqual(tree(self.out), {"d": None, "d/f.txt": b"f", "d/g.txt": b"g"})
 
     def test_bad_crc_and_bad_data_leave_no_file(self):
         data = zip_bytes([("good.txt", b"fine", 0), ("stored.txt", b"stored payload", 0),
@@ -288,7 +394,8 @@ class Hostile(SfxCase):
         self.fresh()
         data = zip_bytes([("packed.txt", b"abc", 0)])
         struct.pack_into("<I", data, central(data, 0) + 20, 0x7FFFFFFF)  # data would run past the archive
-        self.assert_refused(data, 1, "packed.txt: damaged data")
+        self.assert_refused(data, 3, "overlap")
+        self.assertEqual(os.listdir(self.out), [])
         self.fresh()
         data = zip_bytes([("zip64.txt", b"abc", 0)])
         struct.pack_into("<I", data, central(data, 0) + 24, 0xFFFFFFFF)
@@ -310,10 +417,11 @@ class Hostile(SfxCase):
                 self.fresh()
                 self.assert_refused(data, 3, "archive is damaged")
                 self.assertEqual(os.listdir(self.out), [])
-        for what, data in {"no archive at all": b"", "cut before the end record": good[:end]}.items():
+        for what, data, reason in (("no archive at all", b"", "No archive is attached"),
+                                   ("cut before the end record", good[:end], "The archive is incomplete")):
             with self.subTest(what):
                 self.fresh()
-                self.assert_refused(data, 3, "No archive is attached")
+                self.assert_refused(data, 3, reason)
         # A local header offset that points into the stub.
         data = bytearray(good)
         struct.pack_into("<I", data, cd + 42, 0xFFFF0000)

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "base/files.h"
 #include "sfx/resource.h"
 #include "tests/uidriver/uidriver.h"
 #include "zip32/zip32api.h"
@@ -113,24 +114,6 @@ HWND WaitForMainWindow(DWORD pid) {
   return nullptr;
 }
 
-void RemoveFolder(const std::string &dir) {
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      std::string n = fd.cFileName;
-      if (n == "." || n == "..")
-        continue;
-      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        RemoveFolder(dir + "\\" + n);
-      else
-        DeleteFileA((dir + "\\" + n).c_str());
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
-  }
-  RemoveDirectoryA(dir.c_str());
-}
-
 // The window's font is MS Shell Dlg 2, that is Tahoma, which has no Japanese
 // letters: a Japanese Windows links it to its Japanese UI font. The Wine
 // prefix links it to fonts it does not have, so while the program runs,
@@ -196,7 +179,7 @@ std::string DownloadsFolder() {
 bool ShootSfx(const std::string &out) {
   std::string downloads = DownloadsFolder();
   std::string work = downloads + "\\satchel-sfx-shot-" + std::to_string(GetCurrentProcessId());
-  RemoveFolder(work);
+  satchel::RemoveTree(work);
   std::string files = work + "\\files";
   CreateDirectoryA(work.c_str(), nullptr);
   CreateDirectoryA(files.c_str(), nullptr);
@@ -241,7 +224,7 @@ bool ShootSfx(const std::string &out) {
     CloseHandle(pi.hProcess);
   }
   DeleteFileA(program.c_str());
-  RemoveFolder(work);
+  satchel::RemoveTree(work);
   return ok;
 }
 
