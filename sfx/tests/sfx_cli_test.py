@@ -296,6 +296,39 @@ def central(data, index):
     return at
 
 
+def raw_zip(names, data=b"", local_for=None):
+    """An archive of stored entries written record by record; local_for(i)
+    picks the local entry the i-th central record points at (forgeries)."""
+    pick = local_for or (lambda i: i)
+    local, offsets = bytearray(), {}
+    crc = zlib.crc32(data)
+    for i in sorted({pick(i) for i in range(len(names))}):
+        offsets[i] = len(local)
+        n = names[i].encode()
+        local += struct.pack("<IHHHHHIIIHH", 0x04034B50, 10, 0, 0, 0, 0x21, crc, len(data), len(data), len(n), 0)
+        local += n + data
+    cd = bytearray()
+    for i, name in enumerate(names):
+        n = name.encode()
+        at = offsets[pick(i)]
+        cd += struct.pack("<IHHHHHHIIIHHHHHII", 0x02014B50, 20, 10, 0, 0, 0, 0x21, crc, len(data), len(data),
+                          len(n), 0, 0, 0, 0, 0, at) + n
+    end = struct.pack("<IHHHHIIH", 0x06054B50, 0, 0, len(names) & 0xFFFF, len(names) & 0xFFFF, len(cd), len(local), 0)
+    return bytes(local + cd + end)
+
+
+def as_zip64(data, markers):
+    """The same archive with a Zip64 end record and locator before the classic
+    end record, which holds either 0xFFFF markers or the real values too."""
+    end = data.rfind(b"PK\x05\x06")
+    count, size, offset = struct.unpack_from("<HII", data, end + 10)
+    record = struct.pack("<IQHHIIQQQQ", 0x06064B50, 44, 45, 45, 0, 0, count, count, size, offset)
+    locator = struct.pack("<IIQI", 0x07064B50, 0, end, 1)
+    classic = struct.pack("<IHHHHIIH", 0x06054B50, 0, 0, *((0xFFFF, 0xFFFF, 0xFFFFFFFF, 0xFFFFFFFF) if markers else
+                                                            (count, count, size, offset)), 0)
+    return data[:end] + record + locator + classic
+
+
 REFUSED = "The archive holds unsafe names and was refused; nothing was extracted."
 COLON = '":" refused (a drive letter or an alternate data stream).'
 DUPLICATE = "the name appears more than once in the archive."
@@ -435,6 +468,38 @@ class Hostile(SfxCase):
             rc, text = self.run_sfx(prog, *args)
             self.assertEqual(rc, 2, args)
             self.assertIn("Usage:", text)
+
+class Forged(SfxCase):
+    """Archives that lie about their layout, and the largest count there is."""
+
+    def test_entries_sharing_one_local_entry_are_refused_before_anything_is_written(self):
+        # 100 directory records, one 10 MiB entry: it would unpack to 1,000 MiB.
+        prog = self.program(raw_zip(["f%03d.bin" % i for i in range(100)], b"\0" * (10 << 20), lambda i: 0))
+        os.makedirs(self.out)
+        for args in (["-d", winpath(self.out)], ["-t"]):
+            with self.subTest(args=args):
+                rc, text = self.run_sfx(prog, *args)
+                self.assertEqual(rc, 3, text)
+                self.assertIn("the data of its entries overlap", text)
+                self.assertEqual(os.listdir(self.out), [])
+
+    def test_zip64_archives_are_named_as_such(self):
+        os.makedirs(self.out)
+        for markers in (True, False):
+            with self.subTest(markers=markers):
+                prog = self.program(as_zip64(raw_zip(["a.txt", "b.txt"], b"data"), markers))
+                rc, text = self.run_sfx(prog, "-d", winpath(self.out))
+                self.assertEqual(rc, 3, text)
+                self.assertIn("ZIP64 archives (4 GiB or more) are not supported.", text)
+                self.assertNotIn("damaged", text)
+                self.assertEqual(os.listdir(self.out), [])
+
+    def test_65535_entries_without_zip64_are_a_count(self):
+        names = ["%05d" % i for i in range(0xFFFF)]
+        prog = self.program(raw_zip(names, b"x"))
+        rc, text = self.run_sfx(prog, "-t")
+        self.assertEqual(rc, 0, text)
+        self.assertEqual(text.splitlines(), ["65535 files tested, no errors."])
 
 
 if __name__ == "__main__":
