@@ -54,6 +54,41 @@ bool EndsWithBackslash(std::string_view path) {
   return last;
 }
 
+bool EndsWithSeparator(std::string_view path) {
+  bool last = false;
+  ForEachCharStart(path, [&](std::size_t, unsigned char c) { last = c == '\\' || c == '/'; });
+  return last;
+}
+
+std::string JoinPath(std::string_view folder, std::string_view name) {
+  std::string s(folder);
+  if (!s.empty() && !EndsWithSeparator(s))
+    s += '\\';
+  return s.append(name);
+}
+
+namespace {
+bool IsDriveLetter(std::string_view path) {
+  return path.size() >= 2 && path[1] == ':' && !IsDBCSLeadByte(static_cast<unsigned char>(path[0]));
+}
+} // namespace
+
+bool IsFullPath(std::string_view path) {
+  return (IsDriveLetter(path) && path.size() >= 3 && (path[2] == '\\' || path[2] == '/')) ||
+         (path.size() >= 2 && path[0] == '\\' && path[1] == '\\');
+}
+
+bool IsRooted(std::string_view path) {
+  return (!path.empty() && (path[0] == '\\' || path[0] == '/')) || IsDriveLetter(path);
+}
+
+std::string SettingsPathFor(std::string_view modulePath) {
+  // "." is never the second byte of a double-byte character.
+  std::size_t dot = modulePath.rfind('.');
+  std::string out(modulePath.substr(0, dot));
+  return out += ".ini";
+}
+
 std::string NormalizeLineBreaks(std::string_view text) {
   std::string out;
   out.reserve(text.size() + text.size() / 16);
@@ -124,5 +159,19 @@ std::wstring LongPath(std::wstring_view path) {
 
 std::string WideToUtf8(std::wstring_view s) { return WideToAnsi(s, CP_UTF8); }
 std::wstring Utf8ToWide(std::string_view s) { return AnsiToWide(s, CP_UTF8); }
+std::string AnsiToUtf8(std::string_view s) { return WideToUtf8(AnsiToWide(s)); }
+
+std::wstring SystemErrorTextW(unsigned long error) {
+  wchar_t *buf = nullptr;
+  DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                           nullptr, error, 0, reinterpret_cast<wchar_t *>(&buf), 0, nullptr);
+  std::wstring s = n ? std::wstring(buf, n) : std::wstring();
+  LocalFree(buf);
+  while (!s.empty() && (s.back() == L'\n' || s.back() == L'\r' || s.back() == L' '))
+    s.pop_back();
+  return s;
+}
+
+std::string SystemErrorText(unsigned long error) { return WideToAnsi(SystemErrorTextW(error)); }
 
 } // namespace satchel

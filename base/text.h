@@ -17,6 +17,20 @@ std::string FolderPart(std::string_view path);
 std::string ReplaceExt(std::string_view path, std::string_view ext);
 // True when the last character of `path` is a "\" of its own.
 bool EndsWithBackslash(std::string_view path);
+// True when the last character of `path` is a "\" or "/" of its own.
+bool EndsWithSeparator(std::string_view path);
+// `folder` and `name` with one separator between them (none after an empty
+// folder or one that ends with a separator).
+std::string JoinPath(std::string_view folder, std::string_view name);
+// A full path: a drive letter with its root ("C:\", "C:/") or a UNC name
+// ("\\server"). Nothing relative to a current folder or drive qualifies.
+bool IsFullPath(std::string_view path);
+// Not relative to a given folder: begins with "\" or "/", or names a drive
+// ("C:", with or without its root).
+bool IsRooted(std::string_view path);
+// The settings file of a module: its path with the extension (from the last
+// "." of the whole path) replaced by ".ini", or ".ini" appended without one.
+std::string SettingsPathFor(std::string_view modulePath);
 // Every lone LF and lone CR becomes CR LF; CR LF stays.
 std::string NormalizeLineBreaks(std::string_view text);
 
@@ -24,6 +38,7 @@ std::string NormalizeLineBreaks(std::string_view text);
 std::wstring AnsiToWide(std::string_view s, unsigned codePage = 0);
 std::string WideToAnsi(std::wstring_view s, unsigned codePage = 0);
 std::string WideToUtf8(std::wstring_view s);
+std::string AnsiToUtf8(std::string_view s);
 // The ANSI form of a name only when it names the same thing: false when the
 // code page lacks a character (or would put a look-alike in its place).
 bool WideToAnsiExact(std::wstring_view s, std::string &out);
@@ -31,5 +46,10 @@ bool WideToAnsiExact(std::wstring_view s, std::string &out);
 // "\\?\" form, made absolute.
 std::wstring LongPath(std::wstring_view path);
 std::wstring Utf8ToWide(std::string_view s);
+
+// The system's text for an error code without its closing line break and
+// spaces; empty when the system has none.
+std::wstring SystemErrorTextW(unsigned long error);
+std::string SystemErrorText(unsigned long error);
 
 } // namespace satchel

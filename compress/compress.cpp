@@ -1,38 +1,31 @@
 #include "compress/compress.h"
 
+#include "base/files.h"
 #include "base/module.h"
 #include "base/text.h"
 
 namespace satchel {
 
-TZipCompressor *ZipCompressor = nullptr;
-
-ZipEntryPoints &ZipLibrary() {
-  static ZipEntryPoints entries{};
-  return entries;
-}
-
 int32_t TCompress::Compress(const std::string &, const std::string &, const std::vector<std::string> &) { return -1; }
 
 namespace {
-bool IsFile(const std::string &path) {
-  DWORD a = GetFileAttributesA(path.c_str());
-  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
-bool IsAbsolute(const std::string &dir) {
-  return (dir.size() >= 3 && dir[1] == ':' && (dir[2] == '\\' || dir[2] == '/')) ||
-         (dir.size() >= 2 && dir[0] == '\\' && dir[1] == '\\');
-}
-HMODULE LoadFrom(std::string dir, const char *name) {
-  if (dir.empty() || !IsAbsolute(dir))
+HMODULE LoadFrom(const std::string &dir, const char *name) {
+  // Never a folder relative to the current one, which anyone could fill.
+  if (!IsFullPath(dir))
     return nullptr;
-  if (!EndsWithBackslash(dir) && dir.back() != '/')
-    dir += '\\';
-  std::string path = dir + name;
+  std::string path = JoinPath(dir, name);
   if (!IsFile(path))
     return nullptr;
   // Its own dependencies are then looked for beside it first.
   return LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+// An entry point under its declared type. GetProcAddress answers a generic
+// function pointer; the detour through void (*)() converts it to the
+// interface's type without a cast between two unrelated signatures.
+template <typename Fn> bool Bind(HMODULE module, const char *name, Fn &slot) {
+  FARPROC p = GetProcAddress(module, name);
+  slot = reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(p));
+  return p != nullptr;
 }
 std::string SystemFolder(UINT(WINAPI *get)(LPSTR, UINT)) {
   char buf[MAX_PATH];
@@ -91,21 +84,11 @@ bool TZipCompressor::LoadDll() {
       return false;
     }
   }
-  ZipEntryPoints &e = ZipLibrary();
-  struct {
-    const char *name;
-    FARPROC *slot;
-  } const order[] = {{"ZpVersion", &e.ZpVersion},
-                     {"ZpInit", &e.ZpInit},
-                     {"ZpSetOptions", &e.ZpSetOptions},
-                     {"ZpGetOptions", &e.ZpGetOptions},
-                     {"ZpArchive", &e.ZpArchive}};
-  for (const auto &o : order) {
-    *o.slot = GetProcAddress(LibHandle, o.name);
-    if (!*o.slot)
-      return false;
-  }
-  return true;
+  // In this order; each one must be there, ZpVersion too, though it is
+  // never called.
+  return Bind(LibHandle, "ZpVersion", zip_.ZpVersion) && Bind(LibHandle, "ZpInit", zip_.ZpInit) &&
+         Bind(LibHandle, "ZpSetOptions", zip_.ZpSetOptions) && Bind(LibHandle, "ZpGetOptions", zip_.ZpGetOptions) &&
+         Bind(LibHandle, "ZpArchive", zip_.ZpArchive);
 }
 
 } // namespace satchel

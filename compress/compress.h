@@ -3,6 +3,9 @@
 #pragma once
 #include <windows.h>
 
+#include "base/progress.h"
+#include "zip32/zip32api.h"
+
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -21,7 +24,13 @@ public:
 
   bool SelfExtract = false;
   uint8_t ArchiveType = 1;
+  // Everything the library printed during the last job.
   std::string ResultText;
+  // After a job the library did not finish: what it printed about the names
+  // it left out, one line each (may be empty). The archive is then gone.
+  std::string MissingText;
+  // Where the job reports its progress; may stay null.
+  JobProgress *Progress = nullptr;
 };
 
 class TZipCompressor : public TCompress {
@@ -41,6 +50,15 @@ private:
   // Builds the program file from sfx32.dat and the archive; false after it
   // has told the user why it could not.
   bool BuildSelfExtractor(const std::string &zipName);
+
+  // The library's entry points, valid while LibHandle stays loaded.
+  struct {
+    ZPVERSION_FN ZpVersion = nullptr;
+    ZPINIT_FN ZpInit = nullptr;
+    ZPSETOPTIONS_FN ZpSetOptions = nullptr;
+    ZPGETOPTIONS_FN ZpGetOptions = nullptr;
+    ZPARCHIVE_FN ZpArchive = nullptr;
+  } zip_;
 };
 
 // Raised when a file operation of the job fails; carries the system's code.
@@ -48,24 +66,6 @@ struct InOutError : std::runtime_error {
   InOutError(DWORD code, const std::string &file);
   DWORD Code;
 };
-
-namespace ui {
-class TCompressingDlg;
-}
-// Everything the ZIP library printed in the current job, and the progress
-// dialog its print callback moves.
-extern std::string ZipOutputLog;
-extern ui::TCompressingDlg *CompressingDlg;
-
-// The library's entry points, filled by LoadDll; valid while the module
-// that filled them stays loaded.
-struct ZipEntryPoints {
-  FARPROC ZpVersion, ZpInit, ZpSetOptions, ZpGetOptions, ZpArchive;
-};
-ZipEntryPoints &ZipLibrary();
-
-// The compressor in use, if any.
-extern TZipCompressor *ZipCompressor;
 
 // Loads `name` the way the standard library search would, but never from
 // the process's current directory: the mail program's current folder can

@@ -1,46 +1,85 @@
 // One compression job: the file list goes to ZIP32.DLL, whose printed output
-// is collected and moves the progress dialog; a self-extracting program is
-// then assembled from sfx32.dat followed by the archive.
+// is collected and reported as progress; a self-extracting program is then
+// assembled from sfx32.dat followed by the archive.
 #include "base/handle.h"
 #include "base/text.h"
 #include "compress/compress.h"
-#include "ui/cmprsdlg.h"
-#include "zip32/zip32api.h"
 
 #include <cstring>
 #include <memory>
 #include <stdexcept>
+#include <unordered_set>
 
 namespace satchel {
-
-// The library's callbacks carry no context, so they reach the log and the
-// progress dialog through these.
-std::string ZipOutputLog;
-ui::TCompressingDlg *CompressingDlg = nullptr;
 
 InOutError::InOutError(DWORD code, const std::string &file)
     : std::runtime_error("I/O error " + std::to_string(code) + ": " + file), Code(code) {}
 
 namespace {
 
-int WINAPI ZipPrintCallback(char *text, unsigned long length) {
+// The library's callbacks carry no context, so while a job runs they reach
+// its log, its progress and its count of added files through these.
+std::string ZipOutputLog;
+JobProgress *CompressingDlg = nullptr;
+std::size_t AddedCount = 0;
+
+int WINAPI ZipPrintCallback(LPSTR text, unsigned long length) {
   try {
     if (!text)
       return int(length);
     ZipOutputLog += text;
-    if (std::strncmp(text, "  adding", 8) == 0 && CompressingDlg) {
-      CompressingDlg->Advance(text);
+    if (std::strncmp(text, "  adding", 8) == 0) {
+      ++AddedCount;
+      if (CompressingDlg)
+        CompressingDlg->FileAdded(text);
     }
   } catch (...) {
     // Nothing may unwind through the library's frames.
   }
   return int(length);
 }
-int WINAPI ZipCommentCallback(char *text) { return int(reinterpret_cast<INT_PTR>(text)); }
-int WINAPI ZipPasswordCallback(char *, int, const char *, const char *) { return 1; }
-int WINAPI ZipServiceCallback(const char *, unsigned long) { return 0; }
+int WINAPI ZipCommentCallback(LPSTR text) { return int(reinterpret_cast<INT_PTR>(text)); }
+int WINAPI ZipPasswordCallback(LPSTR, int, LPCSTR, LPCSTR) { return 1; }
+int WINAPI ZipServiceCallback(LPCSTR, unsigned long) { return 0; }
 
-template <typename T> T Entry(FARPROC p) { return reinterpret_cast<T>(p); }
+// Names the library is to take, each counted once: it stores a name given
+// twice only once. Windows names ignore case.
+std::size_t DistinctNames(const std::vector<std::string> &names) {
+  std::unordered_set<std::string> seen;
+  for (std::string key : names) {
+    if (key.empty())
+      continue; // the library skips it
+    CharUpperBuffA(key.data(), DWORD(key.size()));
+    seen.insert(std::move(key));
+  }
+  return seen.size();
+}
+
+// The library's warnings and errors that name one of the names it was
+// handed, such as "zip warning: name not matched: b.txt", one a line.
+std::string LinesAboutNames(const std::string &log, const std::vector<std::string> &names) {
+  std::string found;
+  std::size_t start = 0;
+  while (start < log.size()) {
+    std::size_t end = log.find_first_of("\r\n", start);
+    if (end == std::string::npos)
+      end = log.size();
+    std::string line = log.substr(start, end - start);
+    start = end + 1;
+    std::size_t first = line.find_first_not_of(" \t"), last = line.find_last_not_of(" \t");
+    if (first == std::string::npos)
+      continue;
+    line = line.substr(first, last - first + 1);
+    if (line.find("zip warning") == std::string::npos && line.find("zip error") == std::string::npos)
+      continue;
+    for (const auto &n : names)
+      if (!n.empty() && line.find(n) != std::string::npos) {
+        found += (found.empty() ? "" : "\r\n") + line;
+        break;
+      }
+  }
+  return found;
+}
 
 // Opens an existing file for reading and writing.
 UniqueFile OpenExisting(const std::string &path) {
@@ -83,7 +122,8 @@ void AppendArchive(const std::string &zipName, const std::string &programName) {
 } // namespace
 
 bool TZipCompressor::BuildSelfExtractor(const std::string &zipName) {
-  CompressingDlg->SetStatusText("Creating Self-extract archive...");
+  if (Progress)
+    Progress->SetStatusText("Creating Self-extract archive...");
   std::string programName = ReplaceExt(zipName, ".exe");
   // The stub is looked for beside the ZIP32.DLL that was actually loaded.
   char module[MAX_PATH + 1] = {};
@@ -113,34 +153,35 @@ int32_t TZipCompressor::Compress(const std::string &rootDir, const std::string &
                                  const std::vector<std::string> &files) {
   int32_t result = -1;
   ZIPUSERFUNCTIONS callbacks{};
-  callbacks.print = reinterpret_cast<decltype(callbacks.print)>(&ZipPrintCallback);
-  callbacks.comment = reinterpret_cast<decltype(callbacks.comment)>(&ZipCommentCallback);
-  callbacks.password = reinterpret_cast<decltype(callbacks.password)>(&ZipPasswordCallback);
-  callbacks.ServiceApplication = reinterpret_cast<decltype(callbacks.ServiceApplication)>(&ZipServiceCallback);
-  Entry<int(WINAPI *)(ZIPUSERFUNCTIONS *)>(ZipLibrary().ZpInit)(&callbacks);
+  callbacks.print = &ZipPrintCallback;
+  callbacks.comment = &ZipCommentCallback;
+  callbacks.password = &ZipPasswordCallback;
+  callbacks.ServiceApplication = &ZipServiceCallback;
+  zip_.ZpInit(&callbacks);
   ZipOutputLog.clear();
+  AddedCount = 0;
+  MissingText.clear();
 
-  // The dialog is released however the job ends; it is closed (hidden)
-  // first only on the normal path.
-  struct DialogGuard {
-    ui::TCompressingDlg *dlg;
-    ~DialogGuard() {
-      CompressingDlg = nullptr;
-      dlg->Release();
-    }
-  } guard{new ui::TCompressingDlg()};
-  CompressingDlg = guard.dlg;
-  CompressingDlg->ResetProgress(int(files.size()));
+  // The callbacks reach this job's progress only while it runs.
+  struct Reach {
+    ~Reach() { CompressingDlg = nullptr; }
+  } reach;
+  CompressingDlg = Progress;
+  if (Progress)
+    Progress->ResetProgress(int(files.size()));
 
-  ZPOPT options = Entry<ZPOPT(WINAPI *)()>(ZipLibrary().ZpGetOptions)();
+  ZPOPT options = zip_.ZpGetOptions();
   std::string root = rootDir; // the library must not write into the caller's text
   if (rootDir.empty())
     options.fJunkDir = -1;
   else
     options.szRootDir = root.data();
-  Entry<BOOL(WINAPI *)(ZPOPT *)>(ZipLibrary().ZpSetOptions)(&options);
+  // The check of what the library took counts its "  adding" lines.
+  options.fQuiet = FALSE;
+  zip_.ZpSetOptions(&options);
 
   std::string zipName = SelfExtract ? ReplaceExt(archiveName, ".zip") : archiveName;
+  int answer;
   {
     // One NUL-terminated copy of each name, freed when the call is over,
     // whether it returns or raises.
@@ -154,18 +195,31 @@ int32_t TZipCompressor::Compress(const std::string &rootDir, const std::string &
     char *zipCopy = copy(zipName);
     for (const auto &f : files)
       names.push_back(copy(f));
-    CompressingDlg->Show();
+    if (Progress)
+      Progress->ShowProgress();
     ZCL zcl{};
     zcl.argc = int(names.size());
     zcl.lpszZipFN = zipCopy;
     zcl.FNV = names.data();
-    Entry<int(WINAPI *)(ZCL)>(ZipLibrary().ZpArchive)(zcl);
+    answer = zip_.ZpArchive(zcl);
   }
   ResultText = ZipOutputLog;
 
+  // A library may skip a file that vanished or cannot be opened, warn, and
+  // still write the archive (answering 0 or 18): one it did not finish is
+  // never handed on. A name given twice is added once; a folder among the
+  // names adds an entry of its own besides its files.
+  if (answer != 0 || AddedCount < DistinctNames(files)) {
+    MissingText = LinesAboutNames(ZipOutputLog, files);
+    DeleteFileA(zipName.c_str());
+    if (Progress)
+      Progress->HideProgress();
+    return result;
+  }
   if (SelfExtract && !BuildSelfExtractor(zipName))
     return result;
-  CompressingDlg->Close();
+  if (Progress)
+    Progress->HideProgress();
   result = 0;
   return result;
 }

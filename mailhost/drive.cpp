@@ -47,17 +47,6 @@ bool PickMenuItem(HWND window, const std::string &text) {
 
 HWND FindComposeWindow() { return FindWindowA(kComposeClass, nullptr); }
 
-bool WaitUntil(const std::function<bool()> &done, DWORD timeoutMs) {
-  DWORD start = GetTickCount();
-  for (;;) {
-    if (done())
-      return true;
-    if (GetTickCount() - start > timeoutMs)
-      return false;
-    Sleep(10);
-  }
-}
-
 HostThread::HostThread(HostOptions options) : host_(std::make_unique<Host>(std::move(options))) {
   std::promise<bool> ready;
   std::future<bool> started = ready.get_future();

@@ -25,9 +25,6 @@ bool PickMenuItem(HWND window, const std::string &text);
 // The newest compose window of any host, or null.
 HWND FindComposeWindow();
 
-// Polls `done` every 10 ms until it answers true or `timeoutMs` runs out.
-bool WaitUntil(const std::function<bool()> &done, DWORD timeoutMs = 10000);
-
 // A Host running on a thread of its own, for a test that is the host: the
 // test's thread drives it while the host thread runs the message loop and
 // every plug-in call.

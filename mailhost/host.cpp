@@ -1,5 +1,6 @@
 #include "mailhost/host.h"
 
+#include "base/files.h"
 #include "base/module.h"
 #include "base/text.h"
 #include "mailhost/drive.h"
@@ -46,18 +47,8 @@ constexpr char kDefaultBody[] = "Hello,\r\n\r\nthe files are attached.\r\n";
 
 std::string ExeFolder() { return satchel::FolderPart(satchel::ModuleFileName(nullptr)); }
 
-bool Exists(const std::string &path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-void MakeFolders(const std::string &path) {
-  if (path.empty() || Exists(path))
-    return;
-  std::string parent = satchel::FolderPart(path);
-  while (!parent.empty() && (parent.back() == '\\' || parent.back() == '/'))
-    parent.pop_back();
-  if (!parent.empty() && parent != path && parent.back() != ':')
-    MakeFolders(parent);
-  CreateDirectoryA(path.c_str(), nullptr);
-}
+using satchel::AnsiToUtf8;
+using satchel::Exists;
 
 // Written to a temporary name and moved into place, so that a reader in
 // another process never sees half a file.
@@ -78,8 +69,6 @@ bool AppendToFile(const std::string &path, const std::string &bytes) {
   DWORD n = 0;
   return f && WriteFile(f.get(), bytes.data(), DWORD(bytes.size()), &n, nullptr) && n == bytes.size();
 }
-
-std::string AnsiToUtf8(const std::string &s) { return satchel::WideToUtf8(satchel::AnsiToWide(s)); }
 
 // A field of a tab-separated log line: the texts come from plug-ins.
 std::string LogField(const std::string &ansi) {
@@ -189,7 +178,7 @@ bool Host::Start() {
                           nullptr, nullptr, instance_, this);
   if (!main_)
     return false;
-  MakeFolders(storeDir_);
+  satchel::CreateFolder(storeDir_);
 
   plugins_ = LoadPlugIns(pluginDir_, failures_);
   for (const PlugIn &p : plugins_) {
@@ -567,7 +556,7 @@ void Host::OnAttach(const Attachment &a) {
   s.bytes = a.bytes;
   // The host's own copy: the plug-in deletes its file once the call returns.
   std::string folder = storeDir_ + "\\" + std::to_string(c->number);
-  MakeFolders(folder);
+  satchel::CreateFolder(folder);
   s.storedPath = folder + "\\" + s.fileName;
   if (Exists(s.storedPath))
     s.storedPath = folder + "\\" + std::to_string(s.index) + "-" + s.fileName;

@@ -18,7 +18,7 @@ bool IsAscii(const std::string &s) {
   return true;
 }
 
-std::string AnsiToUtf8(const std::string &s) { return satchel::WideToUtf8(satchel::AnsiToWide(s)); }
+using satchel::AnsiToUtf8;
 
 // RFC 2045 token characters.
 bool IsTokenChar(unsigned char c) { return c > 0x20 && c < 0x7F && !std::strchr("()<>@,;:\\\"/[]?=", c); }

@@ -109,11 +109,8 @@ std::vector<PlugIn> LoadPlugIns(const std::string &folder, std::vector<LoadFailu
 }
 
 std::string ErrorText(DWORD error) {
-  char buf[256] = {};
-  DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, buf,
-                           sizeof buf, nullptr);
-  std::string text(buf, n);
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' || text.back() == '.'))
+  std::string text = satchel::SystemErrorText(error);
+  if (!text.empty() && text.back() == '.')
     text.pop_back();
   return text.empty() ? "error " + std::to_string(error) : text + " (error " + std::to_string(error) + ")";
 }

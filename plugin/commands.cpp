@@ -3,7 +3,7 @@
 #include "plugin/settings.h"
 #include "plugin/setup_command.h"
 #include "plugin/startup.h"
-#include "ui/msgdlg.h"
+#include "ui/message_box.h"
 #include "ui/zipform.h"
 
 #include <string>
@@ -20,50 +20,22 @@ void OnMenuInit(HWND, HMENU menu, int windowType) {
 }
 
 namespace {
-// Removes a folder and everything in it.
-void RemoveTree(const std::string &dir) {
-  if (dir.empty())
-    return;
-  std::string base = dir.back() == '\\' ? dir.substr(0, dir.size() - 1) : dir;
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((base + "\\*").c_str(), &fd);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      std::string n = fd.cFileName;
-      if (n == "." || n == "..")
-        continue;
-      std::string p = base + "\\" + n;
-      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(p);
-      } else {
-        SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(p.c_str());
-      }
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
-  }
-  RemoveDirectoryA(base.c_str());
-}
-
-bool IsFile(const std::string &path) {
-  DWORD a = GetFileAttributesA(path.c_str());
-  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 void Run(HWND window) {
-  // The dialog is released (deferred) and its working folder removed on
-  // every way out, after the settings object is gone.
+  // The build job's private folder, and the archive in it, go when the job
+  // ends: after the dialog's deferred release and the settings object.
+  ui::TBuildJob job;
   struct DialogHolder {
     ui::TZipListForm *form = nullptr;
     ~DialogHolder() {
       if (!form)
         return;
-      RemoveTree(form->WorkFolder());
+      form->Job = nullptr;
       form->Release();
     }
   } dialog;
   dialog.form = new ui::TZipListForm;
   ui::TZipListForm &form = *dialog.form;
+  form.Job = &job;
   RECT r{};
   GetWindowRect(window, &r);
   SetWindowPos(form.Handle(), nullptr, r.left + 32, r.top + 32, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -77,15 +49,14 @@ void Run(HWND window) {
 
   form.ShowModal();
 
-  const std::string &archive = form.ZipFileName();
-  if (archive.empty())
+  if (!job.Requested())
     return;
-  if (!IsFile(archive)) {
-    ui::MessageDlg("compression failed.", ui::MsgKind::Error);
+  if (job.AttachFile().empty()) {
+    ui::MessageDlg(job.FailureText(), ui::MsgKind::Error);
     return;
   }
-  BeckyAPI->CompAttachFile(window, archive.c_str(), form.MIMEType().c_str());
-  DeleteFileA(archive.c_str());
+  BeckyAPI->CompAttachFile(window, job.AttachFile().c_str(), form.MIMEType().c_str());
+  DeleteFileA(job.AttachFile().c_str());
   settings.WriteInteger("Options", "ArchiveType", form.ArchiveType());
   settings.WriteBool("Options", "IsSfx", form.IsSfx());
   settings.WriteBool("Options", "ShowResult", form.ShowResultCheckBox.Checked());

@@ -4,7 +4,7 @@
 #include "compress/compress.h"
 #include "plugin/commands.h"
 #include "plugin/startup.h"
-#include "ui/msgdlg.h"
+#include "ui/message_box.h"
 
 #include <cstring>
 #include <memory>
@@ -48,14 +48,8 @@ extern "C" {
 
 int WINAPI BKC_OnStart() {
   return Guarded(0, [] {
-    struct Clear {
-      ~Clear() {
-        delete ZipCompressor;
-        ZipCompressor = nullptr;
-      }
-    } clear;
-    ZipCompressor = new TZipCompressor;
-    if (!ZipCompressor->LoadDll())
+    TZipCompressor compressor;
+    if (!compressor.LoadDll())
       ui::MessageDlg("zip32.dll not found.", ui::MsgKind::Error);
     return 0;
   });

@@ -4,7 +4,7 @@
 
 #include "plugin/settings.h"
 #include "ui/bkaopt.h"
-#include "ui/msgdlg.h"
+#include "ui/message_box.h"
 
 namespace satchel {
 

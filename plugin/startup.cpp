@@ -1,6 +1,9 @@
 #include "plugin/startup.h"
 
+#include "base/text.h"
+
 #include <cstring>
+#include <string>
 
 namespace satchel {
 
@@ -8,60 +11,55 @@ TBeckyAPI *BeckyAPI = nullptr;
 char SettingsPath[kSettingsPathSize];
 
 bool MakeSettingsPath(const char *modulePath, char (&buffer)[kSettingsPathSize]) {
-  std::size_t len = std::strlen(modulePath);
-  const char *dot = std::strrchr(modulePath, '.');
-  std::size_t keep = dot ? std::size_t(dot - modulePath) : len;
-  if (keep + 4 + 1 > sizeof buffer)
+  std::string settings = SettingsPathFor(modulePath);
+  if (settings.size() + 1 > sizeof buffer)
     return false;
-  std::memcpy(buffer, modulePath, keep);
-  std::memcpy(buffer + keep, ".ini", 5);
+  std::memcpy(buffer, settings.c_str(), settings.size() + 1);
   return true;
 }
 
 namespace {
-// Shows the start-up failure once the loader has let go of its lock. A
-// message box inside DllMain runs a message loop under the loader lock,
-// which can deadlock the whole mail program; and by the time the box can
-// be shown this library is unloaded again. So the box runs on a new thread
-// whose code and texts live in a page of their own: a thread started now
-// waits for the loader lock and starts only after LoadLibrary has returned.
+// Shows the start-up failure once LoadLibrary has returned. A box inside
+// DllMain would run a message loop under the loader lock, and the loader
+// unloads this library as soon as DllMain answers FALSE, whatever
+// references it holds on itself. So the thread that shows the box runs no
+// code of this library: it starts right at MessageBoxIndirectA, whose one
+// parameter and stdcall result fit a thread routine, with its parameters
+// and texts on the process heap (left there: a few bytes, once). A thread
+// created now waits for the loader lock, so the box appears only after the
+// load has been refused.
 void ReportStartUpFailure() {
   static const char text[] = "Initialization of Satchel failed.";
   static const char caption[] = "エラー";
-  auto msgbox = reinterpret_cast<BYTE *>(GetProcAddress(GetModuleHandleA("user32.dll"), "MessageBoxA"));
-  if (!msgbox)
-    return;
-  BYTE *page = static_cast<BYTE *>(VirtualAlloc(nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_EXECUTE_READWRITE));
-  if (!page)
-    return;
-  BYTE *t = page + 64, *c = t + sizeof text;
-  std::memcpy(t, text, sizeof text);
-  std::memcpy(c, caption, sizeof caption);
-  BYTE *p = page;
-  auto emit32 = [&p](DWORD v) {
-    std::memcpy(p, &v, 4);
-    p += 4;
+  struct Box {
+    MSGBOXPARAMSA params;
+    char text[sizeof text];
+    char caption[sizeof caption];
   };
-  // DWORD WINAPI thunk(LPVOID): return MessageBoxA(0, t, c, MB_ICONERROR | MB_TASKMODAL);
-  *p++ = 0x68;
-  emit32(MB_OK | MB_ICONERROR | MB_TASKMODAL | MB_SETFOREGROUND); // push style
-  *p++ = 0x68;
-  emit32(DWORD(UINT_PTR(c))); // push caption
-  *p++ = 0x68;
-  emit32(DWORD(UINT_PTR(t))); // push text
-  *p++ = 0x6A;
-  *p++ = 0x00; // push 0 (no owner)
-  *p++ = 0xB8;
-  emit32(DWORD(UINT_PTR(msgbox))); // mov eax, MessageBoxA
-  *p++ = 0xFF;
-  *p++ = 0xD0; // call eax
-  *p++ = 0xC2;
-  *p++ = 0x04;
-  *p++ = 0x00; // ret 4
-  FlushInstructionCache(GetCurrentProcess(), page, 64);
-  HANDLE thread = CreateThread(nullptr, 0, reinterpret_cast<LPTHREAD_START_ROUTINE>(page), nullptr, 0, nullptr);
+  // Pinned, so MessageBoxIndirectA outlives this library whoever loaded it.
+  // Its address comes from user32 itself: taking it here would give this
+  // library's import stub.
+  HMODULE user32 = nullptr;
+  if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_PIN, "user32.dll", &user32))
+    return;
+  FARPROC show = GetProcAddress(user32, "MessageBoxIndirectA");
+  if (!show)
+    return;
+  auto *box = static_cast<Box *>(HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(Box)));
+  if (!box)
+    return;
+  std::memcpy(box->text, text, sizeof text);
+  std::memcpy(box->caption, caption, sizeof caption);
+  box->params.cbSize = sizeof box->params;
+  box->params.lpszText = box->text;
+  box->params.lpszCaption = box->caption;
+  box->params.dwStyle = MB_OK | MB_ICONERROR | MB_TASKMODAL | MB_SETFOREGROUND;
+  auto start = reinterpret_cast<LPTHREAD_START_ROUTINE>(reinterpret_cast<void (*)()>(show));
+  HANDLE thread = CreateThread(nullptr, 0, start, &box->params, 0, nullptr);
   if (thread)
     CloseHandle(thread);
+  else
+    HeapFree(GetProcessHeap(), 0, box);
 }
 } // namespace
 

@@ -133,9 +133,11 @@ int Main() {
     Tell(Format(kCannotOpen, {program}), args.quiet);
     return kExitArchive;
   }
+  // Thousands of local headers and small entries are read in order.
+  satchel::ReadAhead bytes(file);
   Archive archive;
   Msg error;
-  if (!archive.Load(file, ImageEnd(file), error)) {
+  if (!archive.Load(bytes, ImageEnd(bytes), error)) {
     Tell(Format(error), args.quiet);
     return kExitArchive;
   }

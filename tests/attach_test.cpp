@@ -16,25 +16,6 @@ namespace uidriver = satchel::uidriver;
 
 namespace {
 
-struct Session {
-  TempFolder plugins, store, files;
-  explicit Session(bool withZip = true) {
-    CopyFileA(DistFile("Satchel.dll").c_str(), (plugins / "Satchel.dll").c_str(), FALSE);
-    if (withZip) {
-      CopyFileA(DistFile("ZIP32.DLL").c_str(), (plugins / "ZIP32.DLL").c_str(), FALSE);
-      CopyFileA(DistFile("sfx32.dat").c_str(), (plugins / "sfx32.dat").c_str(), FALSE);
-    }
-  }
-  std::string ini() const { return plugins / "Satchel.ini"; }
-  mailhost::HostOptions options() const {
-    mailhost::HostOptions o;
-    o.pluginDir = plugins.path();
-    o.storeDir = store.path();
-    o.showCommand = SW_SHOWNOACTIVATE;
-    return o;
-  }
-};
-
 HWND NameEdit(HWND dlg) {
   for (const auto &c : uidriver::Controls(dlg))
     if (c.cls == "Edit")
@@ -42,7 +23,7 @@ HWND NameEdit(HWND dlg) {
   return nullptr;
 }
 
-HWND OpenDialog(mailhost::HostThread &host, HWND compose) {
+HWND OpenDialog(mailhost::HostThread &, HWND compose) {
   EXPECT_TRUE(mailhost::PickMenuItem(compose, "Zip and attach..."));
   return uidriver::WaitForWindow("Zip and attach", "TZipListForm");
 }
@@ -50,8 +31,9 @@ HWND OpenDialog(mailhost::HostThread &host, HWND compose) {
 // Drops `paths` onto the dialog (ticking "&Self-extract" first when asked),
 // waits for the proposed archive name and presses Attach.
 void DropAndAttach(HWND dlg, const std::vector<std::string> &paths, const std::string &name, bool sfx = false) {
-  if (sfx)
+  if (sfx) {
     ASSERT_TRUE(uidriver::SetChecked(uidriver::FindControl(dlg, "&Self-extract"), true));
+  }
   PostMessageA(dlg, WM_DROPFILES, WPARAM(uidriver::MakeDrop(paths)), 0);
   HWND edit = NameEdit(dlg);
   ASSERT_TRUE(uidriver::WaitUntil([&] { return uidriver::WindowText(edit) == name; })) << name;
@@ -80,14 +62,7 @@ std::string StoredZip(const std::string &name, const std::string &data) {
 
 std::vector<std::string> Satchel_temp_folders() {
   std::vector<std::string> found;
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((TempRoot() + "Satchel-*").c_str(), &fd);
-  if (h != INVALID_HANDLE_VALUE) {
-    do
-      found.push_back(fd.cFileName);
-    while (FindNextFileA(h, &fd));
-    FindClose(h);
-  }
+  satchel::ForEachMatch(TempRoot() + "Satchel-*", [&](const satchel::FolderEntry &e) { found.push_back(e.name); });
   return found;
 }
 
@@ -115,7 +90,7 @@ TEST(ZipAndAttach, DroppedFilesAreZippedAttachedAndTheSettingsSaved) {
   EXPECT_EQ(r.left, 132);
   EXPECT_EQ(r.top, 82);
   DropAndAttach(dlg, {s.files / "report.doc", s.files / "data.txt"}, "report.zip");
-  ASSERT_TRUE(mailhost::WaitUntil([&] { return !host.host().Attachments(compose).empty(); }, 20000));
+  ASSERT_TRUE(satchel::uidriver::WaitUntil([&] { return !host.host().Attachments(compose).empty(); }, 20000));
 
   auto att = host.host().Attachments(compose);
   ASSERT_EQ(att.size(), 1u);
@@ -158,7 +133,7 @@ TEST(ZipAndAttach, CancelWritesNothing) {
 }
 
 TEST(ZipAndAttach, WithoutTheZipLibraryNothingIsAttached) {
-  Session s(false);
+  Session s(ZipLibrary::None);
   WriteFile(s.files / "a.txt", "a");
   // The start-up check tells first, before the host is up.
   MessageBoxAnswerer atStart("エラー", "OK");
@@ -202,7 +177,7 @@ TEST(ZipAndAttach, SelfExtractingProgramIsTheStubFollowedByTheArchive) {
   HWND dlg = OpenDialog(host, compose);
   ASSERT_NE(dlg, nullptr);
   DropAndAttach(dlg, {s.files / "plan.txt"}, "plan.exe", true);
-  ASSERT_TRUE(mailhost::WaitUntil([&] { return !host.host().Attachments(compose).empty(); }, 20000));
+  ASSERT_TRUE(satchel::uidriver::WaitUntil([&] { return !host.host().Attachments(compose).empty(); }, 20000));
   auto att = host.host().Attachments(compose);
   host.Stop();
   ASSERT_EQ(att.size(), 1u);
@@ -234,4 +209,51 @@ TEST(ZipAndAttach, MissingStubIsReportedAndNothingIsLeftBehind) {
   EXPECT_EQ(failed.text, "compression failed.");
   EXPECT_TRUE(host.host().Attachments(compose).empty());
   EXPECT_EQ(Satchel_temp_folders(), before);
+}
+
+TEST(ZipAndAttach, AFileGoneBeforeAttachIsNamedInTheFailureAndNothingIsLeftBehind) {
+  Session s;
+  WriteFile(s.files / "kept.txt", "kept");
+  WriteFile(s.files / "gone.txt", "gone");
+  auto before = Satchel_temp_folders();
+  MessageBoxAnswerer errors("エラー", "OK");
+  mailhost::HostThread host(s.options());
+  ASSERT_TRUE(host.started());
+  HWND compose = host.OpenCompose(100, 50);
+  HWND dlg = OpenDialog(host, compose);
+  ASSERT_NE(dlg, nullptr);
+  PostMessageA(dlg, WM_DROPFILES, WPARAM(uidriver::MakeDrop({s.files / "kept.txt", s.files / "gone.txt"})), 0);
+  HWND edit = NameEdit(dlg);
+  ASSERT_TRUE(uidriver::WaitUntil([&] { return uidriver::WindowText(edit) == "kept.zip"; }));
+  DeleteFileA((s.files / "gone.txt").c_str());
+  ASSERT_TRUE(uidriver::Click(uidriver::FindControl(dlg, "A&ttach")));
+  auto failed = errors.Wait(20000);
+  ASSERT_TRUE(uidriver::WaitGone(dlg, 20000));
+  host.Stop();
+  EXPECT_EQ(failed.text.rfind("compression failed.", 0), 0u) << failed.text;
+  EXPECT_NE(failed.text.find(s.files / "gone.txt"), std::string::npos) << failed.text;
+  EXPECT_TRUE(host.host().Attachments(compose).empty());
+  EXPECT_EQ(Satchel_temp_folders(), before);
+  EXPECT_FALSE(Exists(s.ini()));
+}
+
+// The library stores a name given twice once; that archive is complete.
+TEST(ZipAndAttach, TheSameFileDroppedTwiceIsAttachedOnce) {
+  Session s;
+  WriteFile(s.files / "twice.txt", "twice");
+  mailhost::HostThread host(s.options());
+  ASSERT_TRUE(host.started());
+  HWND compose = host.OpenCompose(100, 50);
+  HWND dlg = OpenDialog(host, compose);
+  ASSERT_NE(dlg, nullptr);
+  DropAndAttach(dlg, {s.files / "twice.txt", s.files / "twice.txt"}, "twice.zip");
+  ASSERT_TRUE(satchel::uidriver::WaitUntil([&] { return !host.host().Attachments(compose).empty(); }, 20000));
+  auto att = host.host().Attachments(compose);
+  host.Stop();
+  ASSERT_EQ(att.size(), 1u);
+  EXPECT_EQ(att[0].fileName, "twice.zip");
+  std::string central("PK\x01\x02", 4);
+  size_t first = att[0].bytes.find(central);
+  ASSERT_NE(first, std::string::npos);
+  EXPECT_EQ(att[0].bytes.find(central, first + 1), std::string::npos) << "one entry";
 }

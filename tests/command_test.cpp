@@ -24,29 +24,6 @@ const char kSfx[] = "&Self-extract";
 const char kShowResult[] = "S&how result";
 const char kNoSfxForType[] = "この形式では自己解凍ファイルが作成できません。";
 
-// A plug-in folder with copies of the built files, a store and a folder of
-// files to attach.
-struct Session {
-  TempFolder plugins, store, files;
-  Session() {
-    for (const char *f : {"Satchel.dll", "ZIP32.DLL", "sfx32.dat"})
-      CopyFileA(DistFile(f).c_str(), (plugins / f).c_str(), FALSE);
-  }
-  std::string ini() const { return plugins / "Satchel.ini"; }
-  std::string Setting(const char *section, const char *key) const {
-    char v[64];
-    GetPrivateProfileStringA(section, key, "(none)", v, sizeof v, ini().c_str());
-    return v;
-  }
-  mailhost::HostOptions options(const std::string &storeDir = "") const {
-    mailhost::HostOptions o;
-    o.pluginDir = plugins.path();
-    o.storeDir = storeDir.empty() ? store.path() : storeDir;
-    o.showCommand = SW_SHOWNOACTIVATE;
-    return o;
-  }
-};
-
 // The attachment dialog opened by one pick of the command.
 struct Dialog {
   HWND hwnd = nullptr;
@@ -75,7 +52,7 @@ Dialog Pick(HWND compose) {
 // return: what follows the attach call runs no message loop, so a message
 // sent to the host's window is handled only after it.
 bool WaitForAttachments(mailhost::HostThread &host, HWND compose, size_t n) {
-  if (!mailhost::WaitUntil([&] { return host.host().Attachments(compose).size() >= n; }, 30000))
+  if (!satchel::uidriver::WaitUntil([&] { return host.host().Attachments(compose).size() >= n; }, 30000))
     return false;
   ud::Sync(compose);
   return true;
@@ -101,15 +78,10 @@ std::string TakeResult() {
 std::vector<std::string> TempLeftovers(const std::vector<std::string> &names) {
   std::vector<std::string> found;
   std::string ours = "Satchel-" + std::to_string(GetCurrentProcessId()) + "-";
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((TempRoot() + ours + "*").c_str(), &fd);
-  if (h != INVALID_HANDLE_VALUE) {
-    do
-      if (std::strncmp(fd.cFileName, ours.c_str(), ours.size()) == 0) // the search ignores case
-        found.push_back(fd.cFileName);
-    while (FindNextFileA(h, &fd));
-    FindClose(h);
-  }
+  satchel::ForEachMatch(TempRoot() + ours + "*", [&](const satchel::FolderEntry &e) {
+    if (e.name.compare(0, ours.size(), ours) == 0) // the search ignores case
+      found.push_back(e.name);
+  });
   for (const auto &n : names)
     if (Exists(TempRoot() + n))
       found.push_back(n);
@@ -118,7 +90,7 @@ std::vector<std::string> TempLeftovers(const std::vector<std::string> &names) {
 
 TEST(ZipAndAttachCommand, WithoutASettingsFileTheDefaultsApplyAndOnlyTheOptionsAreWritten) {
   Session s;
-  TempFolder::Remove(s.files / "proj");
+  satchel::RemoveTree(s.files / "proj");
   CreateDirectoryA((s.files / "proj").c_str(), nullptr);
   CreateDirectoryA((s.files / "proj\\sub").c_str(), nullptr);
   WriteFile(s.files / "proj\\a.txt", "alpha");
@@ -143,7 +115,7 @@ TEST(ZipAndAttachCommand, WithoutASettingsFileTheDefaultsApplyAndOnlyTheOptionsA
   ASSERT_NE(question, nullptr);
   ASSERT_TRUE(ud::Answer(question, "はい(&Y)"));
   HWND asked = nullptr;
-  ASSERT_TRUE(mailhost::WaitUntil(
+  ASSERT_TRUE(satchel::uidriver::WaitUntil(
       [&] {
         asked = ud::WaitForWindow("", "TInputQueryForm", 0);
         return asked || !host.host().Attachments(compose).empty();
@@ -161,11 +133,11 @@ TEST(ZipAndAttachCommand, WithoutASettingsFileTheDefaultsApplyAndOnlyTheOptionsA
   EXPECT_NE(att[0].bytes.find("sub/b.txt"), std::string::npos);
   EXPECT_EQ(att[0].bytes.find("proj/"), std::string::npos);
   EXPECT_TRUE(errors.Texts().empty());
-  EXPECT_EQ(s.Setting("Options", "ArchiveType"), "1");
-  EXPECT_EQ(s.Setting("Options", "IsSfx"), "0");
-  EXPECT_EQ(s.Setting("Options", "ShowResult"), "0");
-  EXPECT_EQ(s.Setting("FolderCompression", "UseAsFileName"), "(none)");
-  EXPECT_EQ(s.Setting("FolderCompression", "IncludeFolderName"), "(none)");
+  EXPECT_EQ(s.Get("Options", "ArchiveType"), "1");
+  EXPECT_EQ(s.Get("Options", "IsSfx"), "0");
+  EXPECT_EQ(s.Get("Options", "ShowResult"), "0");
+  EXPECT_EQ(s.Get("FolderCompression", "UseAsFileName"), "(none)");
+  EXPECT_EQ(s.Get("FolderCompression", "IncludeFolderName"), "(none)");
 }
 
 TEST(ZipAndAttachCommand, TheNextCommandOpensWithWhatTheLastAttachSaved) {
@@ -191,9 +163,9 @@ TEST(ZipAndAttachCommand, TheNextCommandOpensWithWhatTheLastAttachSaved) {
   }
   EXPECT_EQ(host.host().Attachments(compose)[0].fileName, "plan.exe");
   EXPECT_EQ(TempLeftovers({"plan.exe"}), before) << "the temporary archive is left behind";
-  EXPECT_EQ(s.Setting("Options", "ArchiveType"), "1");
-  EXPECT_EQ(s.Setting("Options", "IsSfx"), "1");
-  EXPECT_EQ(s.Setting("Options", "ShowResult"), "1");
+  EXPECT_EQ(s.Get("Options", "ArchiveType"), "1");
+  EXPECT_EQ(s.Get("Options", "IsSfx"), "1");
+  EXPECT_EQ(s.Get("Options", "ShowResult"), "1");
 
   // Second pick of the same window: both boxes come back ticked.
   {
@@ -237,9 +209,9 @@ TEST(ZipAndAttachCommand, TheNextCommandOpensWithWhatTheLastAttachSaved) {
   EXPECT_EQ(att[1].mimeType, "application/x-compressed");
   EXPECT_EQ(att[1].bytes.substr(0, 4), std::string("PK\x03\x04", 4)) << "every type is built as a ZIP archive";
   EXPECT_EQ(TempLeftovers({"data.tgz"}), before);
-  EXPECT_EQ(s.Setting("Options", "ArchiveType"), "3");
-  EXPECT_EQ(s.Setting("Options", "IsSfx"), "0");
-  EXPECT_EQ(s.Setting("Options", "ShowResult"), "0");
+  EXPECT_EQ(s.Get("Options", "ArchiveType"), "3");
+  EXPECT_EQ(s.Get("Options", "IsSfx"), "0");
+  EXPECT_EQ(s.Get("Options", "ShowResult"), "0");
 }
 
 TEST(ZipAndAttachCommand, ValuesEditedByHandAreReadAsNumbersOrTheirDefaultsAndTheAttachWritesTheDialogsState) {
@@ -261,9 +233,9 @@ TEST(ZipAndAttachCommand, ValuesEditedByHandAreReadAsNumbersOrTheirDefaultsAndTh
   ASSERT_TRUE(d.Attach());
   ASSERT_TRUE(WaitForAttachments(host, compose, 1));
   host.Stop();
-  EXPECT_EQ(s.Setting("Options", "ArchiveType"), "1");
-  EXPECT_EQ(s.Setting("Options", "IsSfx"), "1");
-  EXPECT_EQ(s.Setting("Options", "ShowResult"), "0");
+  EXPECT_EQ(s.Get("Options", "ArchiveType"), "1");
+  EXPECT_EQ(s.Get("Options", "IsSfx"), "1");
+  EXPECT_EQ(s.Get("Options", "ShowResult"), "0");
 }
 
 // The archives go into a store that check_eml.py reads afterwards:
@@ -273,7 +245,7 @@ TEST(ZipAndAttachCommand, StoredMessageCarriesTheArchivesForTheLinuxSideCheck) {
   if (GetACP() != 932)
     GTEST_SKIP() << "the Japanese names need code page 932";
   std::string out = BuildDir() + "\\tests\\command-eml";
-  TempFolder::Remove(out);
+  satchel::RemoveTree(out);
   CreateDirectoryA(out.c_str(), nullptr);
   std::string src = out + "\\src";
   CreateDirectoryA(src.c_str(), nullptr);

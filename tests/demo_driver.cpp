@@ -60,7 +60,7 @@ int main(int argc, char **argv) {
   if (sfx)
     uidriver::SetChecked(uidriver::FindControl(dlg, "&Self-extract"), true);
   PostMessageA(dlg, WM_DROPFILES, WPARAM(uidriver::MakeDrop({sample})), 0);
-  mailhost::WaitUntil([&] { return !host.host().Attachments(compose).empty(); }, 60000);
+  satchel::uidriver::WaitUntil([&] { return !host.host().Attachments(compose).empty(); }, 60000);
   int rc = 1;
   for (const auto &a : host.host().Attachments(compose)) {
     std::printf("attached: %s (%s, %zu bytes)\n  stored copy: %s\n  message: %s\n", a.fileName.c_str(),

@@ -1,7 +1,6 @@
-// Shared by the folder and job tests: a plug-in folder with the ZIP library
-// of a test's choice, drops as the shell makes them, the dialog's list and
-// name, message boxes read and answered in turn, and archives kept with a
-// list of what they must hold for the Linux-side checker.
+// Shared by the folder and job tests (the session is plugin_fixture.h's): drops as the shell makes them, the dialog's
+// list and name, message boxes read and answered in turn, and archives kept with a list of what they must hold for the
+// Linux-side checker.
 #pragma once
 #include "mailhost/drive.h"
 #include "mailhost/host.h"
@@ -19,45 +18,6 @@
 namespace satchel_test {
 
 namespace uidriver = satchel::uidriver;
-
-enum class ZipLibrary { Real, Scripted, None };
-
-// A plug-in folder, a store and a folder for the user's files; the plug-in
-// folder holds Satchel.dll and, as asked, our ZIP32.DLL with sfx32.dat or
-// the scripted double.
-struct Session {
-  TempFolder plugins, store, files;
-  explicit Session(ZipLibrary zip = ZipLibrary::Real) {
-    CopyFileA(DistFile("Satchel.dll").c_str(), (plugins / "Satchel.dll").c_str(), FALSE);
-    if (zip == ZipLibrary::Real) {
-      CopyFileA(DistFile("ZIP32.DLL").c_str(), (plugins / "ZIP32.DLL").c_str(), FALSE);
-      CopyFileA(DistFile("sfx32.dat").c_str(), (plugins / "sfx32.dat").c_str(), FALSE);
-    } else if (zip == ZipLibrary::Scripted) {
-      CopyFileA((BuildDir() + "\\tests\\doubles\\scripted\\ZIP32.DLL").c_str(), (plugins / "ZIP32.DLL").c_str(), FALSE);
-    }
-  }
-  std::string ini() const { return plugins / "Satchel.ini"; }
-  void Set(const char *section, const char *key, const char *value) const {
-    WritePrivateProfileStringA(section, key, value, ini().c_str());
-  }
-  std::string Get(const char *section, const char *key) const {
-    char v[64];
-    GetPrivateProfileStringA(section, key, "(none)", v, sizeof v, ini().c_str());
-    return v;
-  }
-  // The folder-compression options as the setup command stores them.
-  void FolderOptions(bool includeFolderName, bool useAsFileName) const {
-    Set("FolderCompression", "IncludeFolderName", includeFolderName ? "1" : "0");
-    Set("FolderCompression", "UseAsFileName", useAsFileName ? "1" : "0");
-  }
-  mailhost::HostOptions options() const {
-    mailhost::HostOptions o;
-    o.pluginDir = plugins.path();
-    o.storeDir = store.path();
-    o.showCommand = SW_SHOWNOACTIVATE;
-    return o;
-  }
-};
 
 inline void Drop(HWND dlg, const std::vector<std::string> &paths) {
   PostMessageA(dlg, WM_DROPFILES, WPARAM(uidriver::MakeDrop(paths)), 0);
@@ -126,7 +86,7 @@ inline bool AnswerNameBox(std::string &proposal, const std::string &answer, bool
 }
 
 inline mailhost::StoredAttachment WaitForAttachment(mailhost::HostThread &host, HWND compose, DWORD timeoutMs = 30000) {
-  mailhost::WaitUntil([&] { return !host.host().Attachments(compose).empty(); }, timeoutMs);
+  satchel::uidriver::WaitUntil([&] { return !host.host().Attachments(compose).empty(); }, timeoutMs);
   auto att = host.host().Attachments(compose);
   return att.empty() ? mailhost::StoredAttachment{} : att[0];
 }

@@ -294,7 +294,7 @@ TEST(FolderButton, ADriveRootIsAskedForAsTheDriveLetterAndStoredFromItsTop) {
   Contents files = {{"a.txt", "root file"}, {"d\\e.txt", "in d"}};
   std::string root = std::string(1, kDriveLetter) + ":\\";
   ASSERT_TRUE(Exists(root)) << root << " is not mapped; ctest's folders_drive step maps it";
-  TempFolder::Remove(DriveFolder());
+  satchel::RemoveTree(DriveFolder());
   MakeTree(DriveFolder(), files);
   ASSERT_TRUE(Exists(root + "d\\e.txt")) << root;
   Opened r(s);
@@ -378,7 +378,8 @@ TEST(SelfExtract, TheAttachedProgramRestoresTheFilesByteForByte) {
   std::string program = run / "proj.exe";
   WriteFile(program, att.bytes);
   std::string cmd = "\"" + program + "\" -d \"" + out.path() + "\" -q";
-  STARTUPINFOA si{sizeof si};
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
   ASSERT_TRUE(
       CreateProcessA(program.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, run.path().c_str(), &si, &pi));

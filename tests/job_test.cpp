@@ -329,3 +329,145 @@ TEST(FolderJob, ADroppedFolderGoesToTheLibraryAsRootAndRelativeNames) {
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{"b.txt", "sub\\a.txt"}));
 }
+
+namespace {
+
+// This process's private build folders in the temporary folder (other test
+// programs may be building at the same time).
+std::vector<std::string> WorkFolders() {
+  std::vector<std::string> found;
+  std::string ours = "Satchel-" + std::to_string(GetCurrentProcessId()) + "-";
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((TempRoot() + ours + "*").c_str(), &fd);
+  if (h != INVALID_HANDLE_VALUE) {
+    do
+      found.push_back(fd.cFileName);
+    while (FindNextFileA(h, &fd));
+    FindClose(h);
+  }
+  return found;
+}
+
+} // namespace
+
+// A library that skips a file, warns and still writes the archive: nothing
+// is attached, the user reads the warning about that file, and nothing of
+// the build stays behind. Info-ZIP answers 0 for a name it did not match,
+// 18 for a file it could not open.
+TEST(UnfinishedArchive, AFileTheLibrarySkippedIsReportedAndNothingIsAttached) {
+  Session s(ZipLibrary::Scripted);
+  s.Set("Options", "ShowResult", "1");
+  std::string kept = s.files / "kept.txt", gone = s.files / "gone.txt";
+  WriteFile(kept, "kept");
+  WriteFile(gone, "gone");
+  ScriptedZip zip;
+  mailhost::HostThread host(s.options());
+  ASSERT_TRUE(host.started());
+  HWND compose = host.OpenCompose(100, 50);
+
+  struct Case {
+    const char *what;
+    bool vanishes; // else held open by another program
+    std::vector<std::string> script;
+    std::string warning;
+  } const cases[] = {
+      {"vanished, answer 0", true, {"names", "write " + Escaped(kEmptyZip)}, "zip warning: name not matched: " + gone},
+      {"unreadable, answer 18",
+       false,
+       {"names", "print \\tzip warning: Not all files were readable\\n", "write " + Escaped(kEmptyZip), "return 18"},
+       "zip warning: could not open for reading: " + gone},
+  };
+  for (const auto &c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteFile(gone, "gone");
+    zip.Script(c.script);
+    auto before = WorkFolders();
+    HWND dlg = OpenDialog(compose);
+    ASSERT_NE(dlg, nullptr);
+    Drop(dlg, {kept, gone});
+    WaitForName(dlg, "kept.zip");
+    // Between the drop and Attach the file goes away, or is held open.
+    HANDLE held = INVALID_HANDLE_VALUE;
+    if (c.vanishes)
+      DeleteFileA(gone.c_str());
+    else
+      held = CreateFileA(gone.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_TRUE(uidriver::Click(uidriver::FindControl(dlg, "A&ttach")));
+    Shown result = ReadAndCloseResult();
+    auto failed = AnswerBox("エラー", "OK");
+    ASSERT_TRUE(uidriver::WaitGone(dlg));
+    uidriver::Sync(compose);
+    if (held != INVALID_HANDLE_VALUE)
+      CloseHandle(held);
+
+    EXPECT_TRUE(result.found);
+    EXPECT_NE(result.text.find("  adding: kept.txt"), std::string::npos) << result.text;
+    EXPECT_EQ(failed.text.rfind("compression failed.", 0), 0u) << failed.text;
+    EXPECT_NE(failed.text.find(c.warning), std::string::npos) << failed.text;
+    EXPECT_EQ(failed.text.find("adding"), std::string::npos) << "only what concerns the skipped file";
+    EXPECT_EQ(failed.text.find("Not all files"), std::string::npos) << "only what concerns the skipped file";
+    EXPECT_TRUE(host.host().Attachments(compose).empty());
+    EXPECT_EQ(WorkFolders(), before) << "the partial archive or its folder is left behind";
+  }
+  host.Stop();
+  EXPECT_EQ(s.Get("Options", "IsSfx"), "(none)") << "nothing is saved after a failure";
+}
+
+// Folder compression hands over files relative to the base folder; a
+// library that also adds an entry for a folder prints more "  adding" lines
+// than it got names, and that archive is complete. One line fewer than the
+// names, with no warning and answer 0, is not; nor is a self-extracting
+// program built from it.
+TEST(UnfinishedArchive, FolderEntriesCountAsExtraAndOneFileTooFewIsAFailure) {
+  Session s(ZipLibrary::Scripted);
+  s.FolderOptions(false, true);
+  const std::string stub = "MZ stub";
+  WriteFile(s.plugins / "sfx32.dat", stub);
+  std::string proj = s.files / "proj";
+  CreateDirectoryA(proj.c_str(), nullptr);
+  CreateDirectoryA((proj + "\\sub").c_str(), nullptr);
+  WriteFile(proj + "\\b.txt", "b");
+  WriteFile(proj + "\\sub\\a.txt", "a");
+  ScriptedZip zip;
+  mailhost::HostThread host(s.options());
+  ASSERT_TRUE(host.started());
+  HWND compose = host.OpenCompose(100, 50);
+
+  struct Case {
+    bool sfx;
+    std::vector<std::string> lines;
+    bool attached;
+  } const cases[] = {
+      {false, {"b.txt", "sub/", "sub/a.txt"}, true},
+      {false, {"b.txt"}, false},
+      {true, {"sub/a.txt"}, false},
+  };
+  size_t attached = 0;
+  for (const auto &c : cases) {
+    std::vector<std::string> script;
+    for (const auto &l : c.lines)
+      script.push_back("print   adding: " + l + " (stored 0%)\\n");
+    script.push_back("write " + Escaped(kEmptyZip));
+    zip.Script(script);
+    auto before = WorkFolders();
+    HWND dlg = OpenDialog(compose);
+    ASSERT_NE(dlg, nullptr);
+    ASSERT_TRUE(uidriver::SetChecked(uidriver::FindControl(dlg, "&Self-extract"), c.sfx));
+    Drop(dlg, {proj});
+    AnswerBox("確認", "はい(&Y)");
+    if (c.attached) {
+      auto att = WaitForAttachment(host, compose);
+      EXPECT_EQ(att.fileName, "proj.zip");
+      ++attached;
+    } else {
+      auto failed = AnswerBox("エラー", "OK");
+      EXPECT_EQ(failed.text, "compression failed.") << c.lines.size();
+    }
+    ASSERT_TRUE(uidriver::WaitGone(dlg));
+    uidriver::Sync(compose);
+    EXPECT_EQ(host.host().Attachments(compose).size(), attached);
+    EXPECT_EQ(WorkFolders(), before);
+    EXPECT_EQ(ScriptedZip::All(zip.Record(), "name").size(), 2u);
+  }
+  host.Stop();
+}

@@ -36,15 +36,10 @@ std::string SystemFolder(UINT(WINAPI *get)(LPSTR, UINT)) {
 // The files of the input folder, full ANSI paths in byte order.
 std::vector<std::string> Inputs() {
   std::vector<std::string> found;
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((RunFolder() + "input\\*").c_str(), &fd);
-  if (h != INVALID_HANDLE_VALUE) {
-    do
-      if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        found.push_back(RunFolder() + "input\\" + fd.cFileName);
-    while (FindNextFileA(h, &fd));
-    FindClose(h);
-  }
+  satchel::ForEachEntry(RunFolder() + "input", [&](const satchel::FolderEntry &e) {
+    if (!e.IsFolder())
+      found.push_back(RunFolder() + "input\\" + e.name);
+  });
   std::sort(found.begin(), found.end());
   return found;
 }
@@ -82,7 +77,7 @@ mailhost::StoredAttachment ZipAndAttach(const std::vector<std::string> &files, b
   HWND edit = NameEdit(dlg);
   EXPECT_TRUE(uidriver::WaitUntil([&] { return uidriver::WindowText(edit) == name; })) << uidriver::WindowText(edit);
   EXPECT_TRUE(uidriver::Click(uidriver::FindControl(dlg, "A&ttach")));
-  EXPECT_TRUE(mailhost::WaitUntil([&] { return !host.host().Attachments(compose).empty(); }, 30000));
+  EXPECT_TRUE(satchel::uidriver::WaitUntil([&] { return !host.host().Attachments(compose).empty(); }, 30000));
   auto attached = host.host().Attachments(compose);
   host.Stop();
   EXPECT_FALSE(errors.Result().found) << errors.Result().text;

@@ -1,235 +1,66 @@
 // Test support for loading the real Satchel.dll into a test program that
-// acts as the mail program: a fresh plug-in folder with copies of the
-// built files, and a watcher that answers whatever window the plug-in opens.
+// acts as the mail program: a session with a fresh plug-in folder holding
+// copies of the built files, and the window helpers of tests/uidriver that
+// answer whatever window the plug-in opens.
 #pragma once
 #include <windows.h>
 
-#include <atomic>
-#include <cstdlib>
 #include <string>
-#include <thread>
-#include <vector>
+
+#include "mailhost/host.h"
+#include "tests/files_support.h"
+#include "tests/uidriver/uidriver.h"
 
 namespace satchel_test {
 
-inline std::string Env(const char *name) {
-  const char *v = std::getenv(name);
-  return v ? v : "";
-}
+using satchel::uidriver::ForEachChild;
+using satchel::uidriver::ForEachTopLevel;
+using satchel::uidriver::IsOwnWindow;
+using satchel::uidriver::SeenBox;
+using satchel::uidriver::WindowCloser;
+// Answers the boxes with a caption by pressing a button.
+using MessageBoxAnswerer = satchel::uidriver::BoxWatcher;
 
-// SATCHEL_BUILD as a Windows path (the build folder is bound at the same path).
-inline std::string BuildDir() {
-  std::string b = Env("SATCHEL_BUILD");
-  std::string w = "Z:" + b;
-  for (auto &c : w)
-    if (c == '/')
-      c = '\\';
-  return w;
-}
-inline std::string DistFile(const std::string &name) { return BuildDir() + "\\dist\\" + name; }
+enum class ZipLibrary { Real, Scripted, None };
 
-inline std::string TempRoot() {
-  char buf[MAX_PATH];
-  GetTempPathA(MAX_PATH, buf);
-  return buf;
-}
-
-// A fresh, empty folder below the temporary folder, removed with everything
-// in it at the end.
-class TempFolder {
-public:
-  explicit TempFolder(const std::string &name = "") {
-    static std::atomic<int> seq{0};
-    path_ = TempRoot() + (name.empty() ? "satchel-test-" + std::to_string(GetCurrentProcessId()) + "-" +
-                                             std::to_string(seq++)
-                                       : name);
-    Remove(path_);
-    CreateDirectoryA(path_.c_str(), nullptr);
-  }
-  ~TempFolder() { Remove(path_); }
-  const std::string &path() const { return path_; }
-  std::string operator/(const std::string &name) const { return path_ + "\\" + name; }
-
-  static void Remove(const std::string &path) {
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((path + "\\*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-      do {
-        std::string n = fd.cFileName;
-        if (n == "." || n == "..")
-          continue;
-        std::string p = path + "\\" + n;
-        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-          Remove(p);
-        else {
-          SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_NORMAL);
-          DeleteFileA(p.c_str());
-        }
-      } while (FindNextFileA(h, &fd));
-      FindClose(h);
-    }
-    RemoveDirectoryA(path.c_str());
-  }
-
-private:
-  std::string path_;
-};
-
-inline bool Exists(const std::string &path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-inline std::string ReadFile(const std::string &path) {
-  std::string out;
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                         nullptr);
-  if (h == INVALID_HANDLE_VALUE)
-    return out;
-  char buf[65536];
-  DWORD n;
-  while (::ReadFile(h, buf, sizeof buf, &n, nullptr) && n)
-    out.append(buf, n);
-  CloseHandle(h);
-  return out;
-}
-
-inline void WriteFile(const std::string &path, const std::string &bytes) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD n;
-  ::WriteFile(h, bytes.data(), DWORD(bytes.size()), &n, nullptr);
-  CloseHandle(h);
-}
-
-struct SeenBox {
-  bool found = false;
-  std::string text;
-};
-
-template <typename F> BOOL CALLBACK EnumTrampoline(HWND w, LPARAM p) { return (*reinterpret_cast<F *>(p))(w); }
-// f(HWND) answers TRUE to go on.
-template <typename F> void ForEachChild(HWND parent, F f) { EnumChildWindows(parent, EnumTrampoline<F>, LPARAM(&f)); }
-template <typename F> void ForEachTopLevel(F f) { EnumWindows(EnumTrampoline<F>, LPARAM(&f)); }
-
-inline bool IsOwnWindow(HWND w) {
-  DWORD pid;
-  GetWindowThreadProcessId(w, &pid);
-  return pid == GetCurrentProcessId();
-}
-
-// The texts of a dialog's static controls, joined by line breaks: the
-// message of a message box.
-inline std::string StaticTexts(HWND dialog) {
-  std::string all;
-  ForEachChild(dialog, [&](HWND child) -> BOOL {
-    char cls[32], text[1024];
-    GetClassNameA(child, cls, sizeof cls);
-    if (lstrcmpiA(cls, "Static") == 0 && GetWindowTextA(child, text, sizeof text) > 0)
-      all += (all.empty() ? "" : "\n") + std::string(text);
-    return TRUE;
-  });
-  return all;
-}
-
-// A visible top-level window of this process with this caption, or null.
-inline HWND FindOwnWindow(const std::string &caption) {
-  HWND found = nullptr;
-  ForEachTopLevel([&](HWND w) -> BOOL {
-    char text[256];
-    if (IsOwnWindow(w) && IsWindowVisible(w) && GetWindowTextA(w, text, sizeof text) >= 0 && caption == text) {
-      found = w;
-      return FALSE;
-    }
-    return TRUE;
-  });
-  return found;
-}
-
-// Presses the button labelled `label` in `dialog`.
-inline bool PressButton(HWND dialog, const std::string &label) {
-  HWND found = nullptr;
-  ForEachChild(dialog, [&](HWND c) -> BOOL {
-    char text[256];
-    GetWindowTextA(c, text, sizeof text);
-    if (label == text) {
-      found = c;
-      return FALSE;
-    }
-    return TRUE;
-  });
-  if (!found)
-    return false;
-  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(found), BN_CLICKED), LPARAM(found));
-  return true;
-}
-
-// While it lives, answers every box with `caption` that this process shows
-// by pressing `button`, remembering the first one's text.
-class MessageBoxAnswerer {
-public:
-  MessageBoxAnswerer(std::string caption, std::string button)
-      : caption_(std::move(caption)), button_(std::move(button)), thread_([this] { Run(); }) {}
-  ~MessageBoxAnswerer() { Stop(); }
-  // Stops answering and tells what was seen.
-  SeenBox Result() {
-    Stop();
-    return seen_;
-  }
-  // Waits up to `ms` for the first box.
-  SeenBox Wait(DWORD ms = 10000) {
-    for (DWORD t = 0; !found_ && t < ms; t += 20)
-      Sleep(20);
-    return Result();
-  }
-
-private:
-  void Run() {
-    while (!stop_) {
-      if (HWND box = FindOwnWindow(caption_)) {
-        if (!found_) {
-          seen_.text = StaticTexts(box);
-          seen_.found = true;
-          found_ = true;
-        }
-        if (!PressButton(box, button_))
-          PostMessageA(box, WM_CLOSE, 0, 0);
-        while (IsWindow(box) && !stop_)
-          Sleep(10);
-      }
-      Sleep(10);
+// A plug-in folder, a store and a folder for the user's files; the plug-in
+// folder holds Satchel.dll and, as asked, our ZIP32.DLL with sfx32.dat or
+// the scripted double.
+struct Session {
+  TempFolder plugins, store, files;
+  explicit Session(ZipLibrary zip = ZipLibrary::Real) {
+    CopyFileA(DistFile("Satchel.dll").c_str(), (plugins / "Satchel.dll").c_str(), FALSE);
+    if (zip == ZipLibrary::Real) {
+      CopyFileA(DistFile("ZIP32.DLL").c_str(), (plugins / "ZIP32.DLL").c_str(), FALSE);
+      CopyFileA(DistFile("sfx32.dat").c_str(), (plugins / "sfx32.dat").c_str(), FALSE);
+    } else if (zip == ZipLibrary::Scripted) {
+      CopyFileA((BuildDir() + "\\tests\\doubles\\scripted\\ZIP32.DLL").c_str(), (plugins / "ZIP32.DLL").c_str(), FALSE);
     }
   }
-  void Stop() {
-    stop_ = true;
-    if (thread_.joinable())
-      thread_.join();
+  std::string ini() const { return plugins / "Satchel.ini"; }
+  void Set(const char *section, const char *key, const char *value) const {
+    WritePrivateProfileStringA(section, key, value, ini().c_str());
   }
-  std::string caption_, button_;
-  SeenBox seen_;
-  std::atomic<bool> stop_{false}, found_{false};
-  std::thread thread_;
-};
-
-// While it lives, closes every visible top-level window this process shows
-// (the close box means Cancel for every dialog of the plug-in).
-class WindowCloser {
-public:
-  WindowCloser() : thread_([this] { Run(); }) {}
-  ~WindowCloser() {
-    stop_ = true;
-    thread_.join();
+  // A setting as the command left it, or "(none)".
+  std::string Get(const char *section, const char *key) const {
+    char v[64];
+    GetPrivateProfileStringA(section, key, "(none)", v, sizeof v, ini().c_str());
+    return v;
   }
-
-private:
-  void Run() {
-    while (!stop_) {
-      ForEachTopLevel([](HWND w) -> BOOL {
-        if (IsOwnWindow(w) && IsWindowVisible(w))
-          PostMessageA(w, WM_CLOSE, 0, 0);
-        return TRUE;
-      });
-      Sleep(20);
-    }
+  // The folder-compression options as the setup command stores them.
+  void FolderOptions(bool includeFolderName, bool useAsFileName) const {
+    Set("FolderCompression", "IncludeFolderName", includeFolderName ? "1" : "0");
+    Set("FolderCompression", "UseAsFileName", useAsFileName ? "1" : "0");
   }
-  std::atomic<bool> stop_{false};
-  std::thread thread_;
+  // The host's options: this plug-in folder, and this store unless another
+  // is given.
+  mailhost::HostOptions options(const std::string &storeDir = "") const {
+    mailhost::HostOptions o;
+    o.pluginDir = plugins.path();
+    o.storeDir = storeDir.empty() ? store.path() : storeDir;
+    o.showCommand = SW_SHOWNOACTIVATE;
+    return o;
+  }
 };
 
 } // namespace satchel_test

@@ -1,7 +1,6 @@
 // The plug-in shell as the mail program meets it: this test program is the
 // host (it exports the 54 host functions) and loads the real Satchel.dll.
 #include "mailhost/host_api.h"
-#include "plugin/startup.h"
 #include "tests/plugin_fixture.h"
 
 #include <gtest/gtest.h>
@@ -158,46 +157,6 @@ TEST(Loading, PlugInInfoBeforeStart) {
   EXPECT_STREQ(info + 160, "2.0beta1");
   EXPECT_STREQ(info + 240, "compress files and attach by simple operation.");
   EXPECT_EQ(info[240 + 47], 'x'); // nothing written past the description
-}
-
-TEST(SettingsPath, OnlyTheFileExtensionIsReplaced) {
-  char buf[satchel::kSettingsPathSize];
-  ASSERT_TRUE(satchel::MakeSettingsPath("D:\\Mail.Tools\\PlugIns\\Satchel.dll", buf));
-  EXPECT_STREQ(buf, "D:\\Mail.Tools\\PlugIns\\Satchel.ini");
-  ASSERT_TRUE(satchel::MakeSettingsPath("D:\\Mail.dir\\PlugIns\\Satchel", buf));
-  EXPECT_STREQ(buf, "D:\\Mail.ini");
-  ASSERT_TRUE(satchel::MakeSettingsPath("D:\\Mail\\PlugIns\\Satchel", buf));
-  EXPECT_STREQ(buf, "D:\\Mail\\PlugIns\\Satchel.ini");
-  // 258 characters without a dot fill the buffer exactly; 259 do not fit.
-  std::string fits = "D:\\" + std::string(255, 'a');
-  ASSERT_TRUE(satchel::MakeSettingsPath(fits.c_str(), buf));
-  EXPECT_EQ(std::strlen(buf), 262u);
-  std::memset(buf, 'z', sizeof buf);
-  EXPECT_FALSE(satchel::MakeSettingsPath((fits + "a").c_str(), buf));
-  EXPECT_EQ(buf[0], 'z'); // refused without writing
-}
-
-TEST(SettingsPath, ALibraryPathWithoutRoomIsRefusedWithAMessage) {
-  // A library file without any dot whose path is 259 characters long.
-  TempFolder top;
-  ASSERT_EQ(top.path().find('.'), std::string::npos);
-  std::string dir = top.path();
-  while (dir.size() + 1 + 100 + 8 < 259) {
-    dir += "\\" + std::string(100, 'd');
-    CreateDirectoryA(dir.c_str(), nullptr);
-  }
-  std::string lib = dir + "\\" + std::string(259 - dir.size() - 1, 's');
-  ASSERT_EQ(lib.size(), 259u);
-  ASSERT_TRUE(CopyFileA(DistFile("Satchel.dll").c_str(), lib.c_str(), FALSE));
-  // A trailing dot keeps LoadLibrary from appending ".dll".
-  MessageBoxAnswerer watch("エラー", "OK");
-  HMODULE m = LoadLibraryA((lib + ".").c_str());
-  EXPECT_EQ(m, nullptr);
-  if (m)
-    FreeLibrary(m);
-  auto box = watch.Wait();
-  ASSERT_TRUE(box.found) << "no start-up failure message";
-  EXPECT_EQ(box.text, "Initialization of Satchel failed.");
 }
 
 TEST(ZipLibraryCheck, MissingLibraryIsReportedAndStartAnswersZero) {

@@ -2,7 +2,7 @@
 // keep the chosen folder's own name, and whether the archive is named after
 // the folder.
 #pragma once
-#include "ui/form.h"
+#include "ui/window/form.h"
 
 namespace satchel::ui {
 

@@ -5,11 +5,12 @@
 #pragma once
 #include <string>
 
-#include "ui/form.h"
+#include "base/progress.h"
+#include "ui/window/form.h"
 
 namespace satchel::ui {
 
-class TCompressingDlg : public Form {
+class TCompressingDlg : public Form, public JobProgress {
 public:
   // Hidden, without owner; centred on the screen when shown. Make it with
   // new and end it with Release() (or Close() first, then Release()).
@@ -20,9 +21,9 @@ public:
   Control Label1;
 
   // Bar range 0..count, position 0.
-  void ResetProgress(int count);
+  void ResetProgress(int count) override;
   // The status line; "&" marks an accelerator, as in every label.
-  void SetStatusText(const std::string &text);
+  void SetStatusText(const std::string &text) override;
   // One step (1) forward.
   void StepProgress();
   // The status line and one step, for each file the library adds: the text
@@ -32,6 +33,11 @@ public:
   void Advance(const std::string &text);
 
   static constexpr DWORD kPaintIntervalMs = 50;
+
+  // What a compression job reports.
+  void ShowProgress() override { Show(); }
+  void FileAdded(const std::string &text) override { Advance(text); }
+  void HideProgress() override { Close(); }
 
 private:
   void SetChildRedraw(bool on);

@@ -2,7 +2,7 @@
 #pragma once
 #include <string>
 
-#include "ui/form.h"
+#include "ui/window/form.h"
 
 namespace satchel::ui {
 

@@ -1,16 +1,16 @@
 #include "ui/zipform.h"
 
+#include "base/files.h"
 #include "base/text.h"
-#include "compress/compress.h"
-#include "ui/msgdlg.h"
-#include "ui/resultfm.h"
+#include "ui/input_box.h"
+#include "ui/message_box.h"
+#include "ui/window/modal.h"
 
 #include <cderr.h>
 #include <commdlg.h>
 #include <shlobj.h>
 
 #include <cstring>
-#include <memory>
 
 namespace satchel::ui {
 namespace {
@@ -63,71 +63,40 @@ const char kFolderQuestion[] =
 const char kEmptyList[] = "添付するファイルが選択されていません。\r\n追加またはエクスプローラからの Drag and Drop "
                           "でファイルを追加してください。";
 const char kEmptyName[] = "添付ファイル名を入力してください。";
-const char kNoDll[] = "圧縮に必要なDLLが見つかりません。";
-
-bool IsFolder(const std::string &path) {
-  DWORD a = GetFileAttributesA(path.c_str());
-  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 // The Attach button's picture: a page with a red arrow, 16 x 16.
 HBITMAP DrawAttachPicture() {
-  HDC screen = GetDC(nullptr);
-  HDC dc = CreateCompatibleDC(screen);
-  HBITMAP bmp = CreateCompatibleBitmap(screen, 16, 16);
-  ReleaseDC(nullptr, screen);
-  HGDIOBJ old = SelectObject(dc, bmp);
+  UniqueMemoryDC dc;
+  UniqueGdi bmp;
+  {
+    WindowDC screen;
+    dc.reset(CreateCompatibleDC(screen.get()));
+    bmp.reset(CreateCompatibleBitmap(screen.get(), 16, 16));
+  }
+  Selection bitmap(dc.get(), bmp.get());
   RECT all{0, 0, 16, 16};
-  FillRect(dc, &all, GetSysColorBrush(COLOR_BTNFACE));
+  FillRect(dc.get(), &all, GetSysColorBrush(COLOR_BTNFACE));
   // The page, with a folded corner.
-  HPEN black = CreatePen(PS_SOLID, 1, RGB(0, 0, 0));
-  HGDIOBJ oldPen = SelectObject(dc, black);
-  HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(WHITE_BRUSH));
-  POINT page[] = {{3, 1}, {10, 1}, {13, 4}, {13, 14}, {3, 14}};
-  Polygon(dc, page, 5);
-  MoveToEx(dc, 10, 1, nullptr);
-  LineTo(dc, 10, 4);
-  LineTo(dc, 13, 4);
+  UniqueGdi black(CreatePen(PS_SOLID, 1, RGB(0, 0, 0)));
+  UniqueGdi red(CreatePen(PS_SOLID, 2, RGB(220, 0, 0)));
+  {
+    Selection pen(dc.get(), black.get());
+    Selection brush(dc.get(), GetStockObject(WHITE_BRUSH));
+    POINT page[] = {{3, 1}, {10, 1}, {13, 4}, {13, 14}, {3, 14}};
+    Polygon(dc.get(), page, 5);
+    MoveToEx(dc.get(), 10, 1, nullptr);
+    LineTo(dc.get(), 10, 4);
+    LineTo(dc.get(), 13, 4);
+  }
   // The red arrow pointing down into the page.
-  HPEN red = CreatePen(PS_SOLID, 2, RGB(220, 0, 0));
-  SelectObject(dc, red);
-  MoveToEx(dc, 8, 3, nullptr);
-  LineTo(dc, 8, 11);
-  MoveToEx(dc, 5, 8, nullptr);
-  LineTo(dc, 8, 11);
-  LineTo(dc, 11, 8);
-  SelectObject(dc, oldPen);
-  SelectObject(dc, oldBrush);
-  DeleteObject(black);
-  DeleteObject(red);
-  SelectObject(dc, old);
-  DeleteDC(dc);
-  return bmp;
+  Selection pen(dc.get(), red.get());
+  MoveToEx(dc.get(), 8, 3, nullptr);
+  LineTo(dc.get(), 8, 11);
+  MoveToEx(dc.get(), 5, 8, nullptr);
+  LineTo(dc.get(), 8, 11);
+  LineTo(dc.get(), 11, 8);
+  return static_cast<HBITMAP>(bmp.release());
 }
-
-// Disables the thread's enabled top-level windows while a system dialog
-// without owner is open, and enables them again afterwards.
-class ThreadWindowsDisabled {
-public:
-  ThreadWindowsDisabled() {
-    EnumThreadWindows(GetCurrentThreadId(), &Collect, LPARAM(&windows_));
-    for (HWND w : windows_)
-      EnableWindow(w, FALSE);
-  }
-  ~ThreadWindowsDisabled() {
-    for (HWND w : windows_)
-      if (IsWindow(w))
-        EnableWindow(w, TRUE);
-  }
-
-private:
-  static BOOL CALLBACK Collect(HWND w, LPARAM p) {
-    if (IsWindowVisible(w) && IsWindowEnabled(w))
-      reinterpret_cast<std::vector<HWND> *>(p)->push_back(w);
-    return TRUE;
-  }
-  std::vector<HWND> windows_;
-};
 
 // Keeps a list box from repainting itself and its scroll bar for each of
 // many additions (a folder of thousands of files took seconds for that
@@ -158,23 +127,6 @@ std::string ListEntry(HWND list, int index) {
   return s;
 }
 
-// A fresh folder of its own below the temporary folder.
-std::string MakeWorkFolder() {
-  char temp[MAX_PATH + 1];
-  DWORD n = GetTempPathA(sizeof temp, temp);
-  if (n == 0 || n > MAX_PATH)
-    throw std::runtime_error("The temporary folder cannot be found.");
-  for (unsigned i = 0; i < 1000; ++i) {
-    std::string dir = std::string(temp) + "Satchel-" + std::to_string(GetCurrentProcessId()) + "-" +
-                      std::to_string(GetTickCount() + i);
-    if (CreateDirectoryA(dir.c_str(), nullptr))
-      return dir + "\\";
-    if (GetLastError() != ERROR_ALREADY_EXISTS)
-      break;
-  }
-  throw std::runtime_error(std::string("A working folder cannot be made in ") + temp);
-}
-
 } // namespace
 
 TZipListForm::TZipListForm() {
@@ -197,7 +149,6 @@ TZipListForm::~TZipListForm() = default;
 
 void TZipListForm::FormCreate() {
   DragAcceptFiles(Handle(), TRUE);
-  zipFileName_.clear();
   SetArchiveType(1);
 }
 
@@ -381,27 +332,14 @@ void TZipListForm::OnDropFiles(UniqueDrop drop) {
 }
 
 void TZipListForm::CollectInto(const std::string &folder) {
-  std::string pattern = folder + "\\*.*";
-  // Beyond the classic path limit the long-path form still reaches it.
-  std::string search =
-      pattern.size() >= MAX_PATH && folder.size() > 2 && folder[1] == ':' ? "\\\\?\\" + pattern : pattern;
-  WIN32_FIND_DATAA fd;
-  UniqueFind find(FindFirstFileA(search.c_str(), &fd));
-  if (!find) {
-    DWORD e = GetLastError();
-    if (e != ERROR_FILE_NOT_FOUND && e != ERROR_NO_MORE_FILES)
-      unreadFolders_.push_back(folder);
-    return;
-  }
-  do {
-    std::string name = fd.cFileName;
-    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      if (name != "." && name != "..")
-        CollectInto(folder + "\\" + name);
-    } else {
-      AddFile(folder + "\\" + name);
-    }
-  } while (FindNextFileA(find.get(), &fd));
+  DWORD error = ForEachEntry(folder, [&](const FolderEntry &e) {
+    if (e.IsFolder())
+      CollectInto(folder + "\\" + e.name);
+    else
+      AddFile(folder + "\\" + e.name);
+  });
+  if (error != ERROR_SUCCESS)
+    unreadFolders_.push_back(folder);
 }
 
 void TZipListForm::WarnUnreadFolders() {
@@ -426,23 +364,16 @@ void TZipListForm::FolderAttachButtonClick(Control &) {
   std::string chosen;
   {
     ThreadWindowsDisabled disabled;
-    IMalloc *malloc = nullptr;
-    if (FAILED(SHGetMalloc(&malloc)) || !malloc)
-      return;
-    char *display = static_cast<char *>(malloc->Alloc(MAX_PATH));
+    char display[MAX_PATH] = {};
     BROWSEINFOA bi{};
     bi.pszDisplayName = display;
     bi.lpszTitle = "圧縮して添付するフォルダを選択してください";
     bi.ulFlags = BIF_RETURNONLYFSDIRS;
-    LPITEMIDLIST item = SHBrowseForFolderA(&bi);
-    if (item) {
-      char path[MAX_PATH] = {};
-      if (SHGetPathFromIDListA(item, path))
-        chosen = path;
-      malloc->Free(item);
-    }
-    malloc->Free(display);
-    malloc->Release();
+    // The shell's allocator is the task allocator: its items go back there.
+    UniqueCoMem<ITEMIDLIST> item(SHBrowseForFolderA(&bi));
+    char path[MAX_PATH] = {};
+    if (item && SHGetPathFromIDListA(item.get(), path))
+      chosen = path;
   }
   if (chosen.empty()) {
     BringWindowToTop(Handle());
@@ -497,44 +428,24 @@ void TZipListForm::AttachBitBtnClick(Control &) {
 }
 
 void TZipListForm::BuildArchive(const std::string &baseFolder) {
-  std::vector<std::string> files = Files();
-  if (files.empty()) {
+  ArchiveRequest request;
+  request.files = Files();
+  if (request.files.empty()) {
     MessageDlg(kEmptyList, MsgKind::Warning);
     return;
   }
-  if (ArchiveName().empty()) {
+  request.archiveName = ArchiveName();
+  if (request.archiveName.empty()) {
     MessageDlg(kEmptyName, MsgKind::Warning);
     return;
   }
-  // The archive is built in a folder of its own, so a file of the same name
-  // already in the temporary folder is never merged, replaced or deleted.
-  workFolder_ = MakeWorkFolder();
-  zipFileName_ = workFolder_ + ArchiveName();
+  request.baseFolder = baseFolder;
+  request.selfExtract = SfxCheckBox.Checked();
+  request.archiveType = archiveType_;
+  request.showResult = ShowResultCheckBox.Checked();
   Close();
-  std::unique_ptr<TZipCompressor> compressor(new TZipCompressor);
-  ZipCompressor = compressor.get();
-  struct Forget {
-    ~Forget() { ZipCompressor = nullptr; }
-  } forget;
-  if (!compressor->LoadDll()) {
-    MessageDlg(kNoDll, MsgKind::Error);
-    return;
-  }
-  compressor->SelfExtract = SfxCheckBox.Checked();
-  compressor->ArchiveType = uint8_t(archiveType_);
-  try {
-    compressor->Compress(baseFolder, zipFileName_, files);
-  } catch (const std::exception &e) {
-    // Nothing half-built may be attached.
-    DeleteFileA(zipFileName_.c_str());
-    MessageDlg(std::string("圧縮中にエラーが発生しました。\r\n") + e.what(), MsgKind::Error);
-    return;
-  }
-  if (ShowResultCheckBox.Checked()) {
-    TResultForm result(Handle());
-    result.SetResultText(compressor->ResultText);
-    result.ShowModal();
-  }
+  if (Job)
+    Job->Run(request, Handle());
 }
 
 } // namespace satchel::ui

@@ -1,7 +1,9 @@
 // The attachment dialog: the user collects files, names the archive and
-// chooses a self-extracting program; the dialog builds the archive itself.
+// chooses a self-extracting program; the build step hands that over to the
+// build job (ui/buildjob.cpp).
 #pragma once
-#include "ui/form.h"
+#include "ui/buildjob.h"
+#include "ui/window/form.h"
 
 #include <string>
 #include <vector>
@@ -18,10 +20,11 @@ public:
       FolderAttachButton, ListLabel, FileNameLabel;
 
   // Properties the zip-and-attach command reads and sets.
-  const std::string &ZipFileName() const { return zipFileName_; }
-  // The private folder the archive was built in (empty until the build step
-  // made it); whoever runs the dialog removes it afterwards.
-  const std::string &WorkFolder() const { return workFolder_; }
+  // The job the build step hands its request to; while it is null, the
+  // build step checks the list and the name and builds nothing.
+  TBuildJob *Job = nullptr;
+  // Where the job builds the archive (empty until the build step ran).
+  std::string ZipFileName() const { return Job ? Job->ZipFileName() : std::string(); }
   bool IsSfx() const { return SfxCheckBox.Checked(); }
   void SetIsSfx(bool value);
   bool IncludeFolderName = false;
@@ -63,7 +66,6 @@ private:
   void CollectInto(const std::string &folder);
   void WarnUnreadFolders();
 
-  std::string zipFileName_, workFolder_;
   int archiveType_ = 1;
   std::vector<std::string> unreadFolders_;
 };

@@ -26,7 +26,7 @@ using satchel::UniqueFile;
 constexpr std::uint64_t kMaxFile = 0xffffffffull;
 constexpr std::size_t kMaxEntries = 0xffff;
 
-std::string AnsiToUtf8(const std::string &s) { return satchel::WideToUtf8(satchel::AnsiToWide(s)); }
+using satchel::AnsiToUtf8;
 
 bool HasHighBytes(const std::string &s) {
   for (unsigned char c : s)
@@ -144,7 +144,7 @@ private:
   void Print(const std::string &s);
   void Refuse(bool set, const char *what);
   void Collect(const ZCL &zcl);
-  void CopyOld(const satchel::FileSource &old, const OldEntry &e);
+  void CopyOld(const satchel::ByteSource &old, const OldEntry &e);
   std::unique_ptr<Work> Read();
   void Consume(Work &w);
   void Finish(Work &w);
@@ -223,7 +223,7 @@ void Archiver::Collect(const ZCL &zcl) {
   }
 }
 
-void Archiver::CopyOld(const satchel::FileSource &old, const OldEntry &e) {
+void Archiver::CopyOld(const satchel::ByteSource &old, const OldEntry &e) {
   Bytes central = e.central;
   std::uint32_t offset = std::uint32_t(out_->Position());
   for (int i = 0; i < 4; ++i)
@@ -420,10 +420,11 @@ int Archiver::Run(const ZCL &zcl) {
   // An archive that exists is merged: entries named again are replaced.
   satchel::FileSource old(UniqueFile(
       CreateFileW(WidePath(zipName_).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr)));
+  satchel::ReadAhead oldBytes(old); // headers and entries are read in order
   OldArchive existing;
   if (old.IsOpen()) {
     if (old.Size() > 0)
-      existing = ReadArchive(old, zipName_);
+      existing = ReadArchive(oldBytes, zipName_);
   } else if (GetLastError() != ERROR_FILE_NOT_FOUND && GetLastError() != ERROR_PATH_NOT_FOUND) {
     throw ZipError{kOpen, "Could not open zip file (" + zipName_ + ")"};
   }
@@ -450,7 +451,7 @@ int Archiver::Run(const ZCL &zcl) {
 
   for (const auto &e : existing.entries)
     if (!named.count(e.name))
-      CopyOld(old, e);
+      CopyOld(oldBytes, e);
   old = satchel::FileSource();
 
   // Reading and writing stay on this thread, in list order, so every

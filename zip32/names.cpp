@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "base/codepage.h"
-#include "base/handle.h"
+#include "base/files.h"
 #include "base/text.h"
 #include "zip32/storedname.h"
 
@@ -12,19 +12,9 @@ namespace {
 
 bool IsLead(char c) { return satchel::IsLeadByte(static_cast<unsigned char>(c)); }
 
-bool IsAbsolute(std::string_view s) {
-  return (!s.empty() && (s[0] == '\\' || s[0] == '/')) || (s.size() >= 2 && s[1] == ':' && !IsLead(s[0]));
-}
-
-bool EndsWithSeparator(std::string_view s) {
-  bool last = false;
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    last = s[i] == '\\' || s[i] == '/';
-    if (IsLead(s[i]) && i + 1 < s.size())
-      ++i;
-  }
-  return last;
-}
+using satchel::EndsWithSeparator;
+using satchel::IsRooted;
+using satchel::JoinPath;
 
 bool HasWildcard(std::string_view s) { return s.find_first_of("*?") != std::string_view::npos; }
 
@@ -37,13 +27,6 @@ bool StartsWithFolder(std::string_view path, std::string_view folder) {
       CSTR_EQUAL)
     return false;
   return EndsWithSeparator(folder) || path[folder.size()] == '\\' || path[folder.size()] == '/';
-}
-
-std::string Join(std::string_view folder, std::string_view name) {
-  std::string s(folder);
-  if (!s.empty() && !EndsWithSeparator(s))
-    s += '\\';
-  return s.append(name);
 }
 
 // A name for a message: "?" for what the code page lacks, no look-alikes.
@@ -65,19 +48,11 @@ struct Found {
 };
 std::vector<Found> List(const std::string &pattern, const std::string &shownFolder) {
   std::vector<Found> found;
-  WIN32_FIND_DATAW fd;
-  satchel::UniqueFind find(FindFirstFileW(satchel::LongPath(satchel::AnsiToWide(pattern)).c_str(), &fd));
-  if (!find)
-    return found;
-  do {
-    std::wstring_view name = fd.cFileName;
-    if (name == L"." || name == L"..")
-      continue;
-    Found f{{}, fd.dwFileAttributes};
-    if (!satchel::WideToAnsiExact(name, f.name))
-      throw UnrepresentableName{shownFolder + Shown(name)};
-    found.push_back(std::move(f));
-  } while (FindNextFileW(find.get(), &fd));
+  satchel::ForEachMatch(pattern, [&](const satchel::FolderEntry &e) {
+    if (!e.exact)
+      throw UnrepresentableName{shownFolder + Shown(e.wideName)};
+    found.push_back({e.name, e.attributes});
+  });
   return found;
 }
 
@@ -94,7 +69,7 @@ void AddFolder(const NameRules &rules, const std::string &path, const std::strin
     if (rules.folderEntries && !rules.junkFolders && !s.empty())
       out.push_back({p, s + "/", true});
     if (rules.recurse)
-      stack.push_back({p, s, List(Join(p, "*"), Join(p, "")), 0});
+      stack.push_back({p, s, List(JoinPath(p, "*"), JoinPath(p, "")), 0});
   };
   enter(path, stored);
   while (!stack.empty()) {
@@ -107,7 +82,7 @@ void AddFolder(const NameRules &rules, const std::string &path, const std::strin
     // As Info-ZIP: hidden and system files are taken only with fSystem.
     if (!rules.hiddenFiles && (f.attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)))
       continue;
-    std::string childPath = Join(level.path, f.name);
+    std::string childPath = JoinPath(level.path, f.name);
     std::string childStored = level.stored.empty() || rules.junkFolders ? f.name : level.stored + "/" + f.name;
     if (f.attributes & FILE_ATTRIBUTE_DIRECTORY)
       enter(childPath, childStored); // may move `level`
@@ -118,7 +93,7 @@ void AddFolder(const NameRules &rules, const std::string &path, const std::strin
 
 // The name to store for `name` as the caller gave it.
 std::string StoredFor(const NameRules &rules, std::string_view name) {
-  if (IsAbsolute(name) && StartsWithFolder(name, rules.root))
+  if (IsRooted(name) && StartsWithFolder(name, rules.root))
     name.remove_prefix(rules.root.size() + (EndsWithSeparator(rules.root) ? 0 : 1));
   return StoredName(name, rules.junkFolders);
 }
@@ -126,9 +101,9 @@ std::string StoredFor(const NameRules &rules, std::string_view name) {
 } // namespace
 
 std::string Resolve(std::string_view root, std::string_view name) {
-  if (root.empty() || IsAbsolute(name))
+  if (root.empty() || IsRooted(name))
     return std::string(name);
-  return Join(root, name);
+  return JoinPath(root, name);
 }
 
 // A name without wildcards: a file, or a folder to walk.

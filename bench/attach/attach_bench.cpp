@@ -194,7 +194,8 @@ int Scan(const std::string &folder) {
   HWND dlg = OpenDialog(compose);
   if (!dlg)
     return 3;
-  PROCESS_MEMORY_COUNTERS before{sizeof before};
+  PROCESS_MEMORY_COUNTERS before{};
+  before.cb = sizeof before;
   GetProcessMemoryInfo(GetCurrentProcess(), &before, sizeof before);
   Drop(dlg, {folder});
   HWND box = uidriver::WaitForWindow("確認", "", 20000);
@@ -211,7 +212,8 @@ int Scan(const std::string &folder) {
       return 3;
   double t = Now() - start;
   size_t listed = ListOf(dlg).size();
-  PROCESS_MEMORY_COUNTERS after{sizeof after};
+  PROCESS_MEMORY_COUNTERS after{};
+  after.cb = sizeof after;
   GetProcessMemoryInfo(GetCurrentProcess(), &after, sizeof after);
   uidriver::Click(uidriver::FindControl(dlg, "&Cancel"));
   uidriver::WaitGone(dlg);

@@ -65,7 +65,7 @@ bool ShootCompose(const std::string &out) {
       edit = c.hwnd;
   if (!ud::WaitUntil([&] { return ud::WindowText(edit) == "資料表.zip"; }) ||
       !ud::Click(ud::FindControl(dlg, "A&ttach")) ||
-      !mailhost::WaitUntil([&] { return !host.host().Attachments(compose).empty(); }, 30000))
+      !satchel::uidriver::WaitUntil([&] { return !host.host().Attachments(compose).empty(); }, 30000))
     return fail();
   // The command has returned once the host's thread answers again.
   ud::Sync(compose);

@@ -4,71 +4,36 @@
 #include "mailhost/drive.h"
 #include "mailhost/host_api.h"
 #include "mailhost/tests/fake_files.h"
+#include "tests/files_support.h"
+#include "tests/uidriver/uidriver.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
 using namespace mailhost;
+using namespace satchel_test;
+using satchel::uidriver::WaitUntil;
 
 namespace {
 
-std::string Env(const char *name) {
-  const char *v = std::getenv(name);
-  return v ? v : "";
-}
 std::string WindowsPath(std::string p) {
   for (char &c : p)
     if (c == '/')
       c = '\\';
   return "Z:" + p;
 }
-std::string BuildDir() { return WindowsPath(Env("SATCHEL_BUILD")); }
 std::string TestDll(const char *name) { return BuildDir() + "\\mailhost\\tests\\" + name; }
-
-std::string ReadAll(const std::string &path) {
-  std::ifstream f(path, std::ios::binary);
-  std::stringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
-bool Exists(const std::string &path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
-void RemoveTree(const std::string &path) {
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((path + "\\*").c_str(), &fd);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      std::string n = fd.cFileName, p = path + "\\" + n;
-      if (n == "." || n == "..")
-        continue;
-      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        RemoveTree(p);
-      else
-        DeleteFileA(p.c_str());
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
-  }
-  RemoveDirectoryA(path.c_str());
-}
 
 // A plug-in folder with the fake plug-in, one that refuses to load, one that
 // is no DLL at all, a library with no plug-in callbacks and a file that is no
 // plug-in; and an empty store.
 struct Folders {
-  std::string root, plugins, store;
+  TempFolder root;
+  std::string plugins = root / "PlugIns", store = root / "Store";
   Folders() {
-    static int seq;
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    root = std::string(temp) + "mailhost-test-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(seq++);
-    RemoveTree(root);
-    plugins = root + "\\PlugIns";
-    store = root + "\\Store";
-    CreateDirectoryA(root.c_str(), nullptr);
     CreateDirectoryA(plugins.c_str(), nullptr);
     CopyFileA(TestDll("fake_plugin.dll").c_str(), (plugins + "\\fake_plugin.dll").c_str(), FALSE);
     CopyFileA(TestDll("refusing_plugin.dll").c_str(), (plugins + "\\refusing_plugin.dll").c_str(), FALSE);
@@ -76,10 +41,9 @@ struct Folders {
     std::ofstream(plugins + "\\broken.dll") << "not a library";
     std::ofstream(plugins + "\\readme.txt") << "not a plug-in";
   }
-  ~Folders() { RemoveTree(root); }
   std::vector<std::string> Calls() const {
     std::vector<std::string> lines;
-    std::istringstream in(ReadAll(plugins + "\\fake_plugin.dll.calls"));
+    std::istringstream in(ReadFile(plugins + "\\fake_plugin.dll.calls"));
     for (std::string line; std::getline(in, line);)
       lines.push_back(line.substr(0, line.find('\r')));
     return lines;
@@ -152,7 +116,7 @@ bool MessageBoxShown() {
 } // namespace
 
 TEST(MailHost, ExportsEveryHostFunctionByBareName) {
-  std::istringstream names(ReadAll(WindowsPath(Env("SATCHEL_SRC")) + "\\mailhost\\bka_names.txt"));
+  std::istringstream names(ReadFile(WindowsPath(Env("SATCHEL_SRC")) + "\\mailhost\\bka_names.txt"));
   int count = 0;
   for (std::string n; std::getline(names, n);) {
     if (!n.empty() && n.back() == '\r')
@@ -255,7 +219,7 @@ TEST(MailHost, ComposeMenuCommandAttachesIntoTheStore) {
     EXPECT_EQ(got[i].mimeType, files[i].mime);
     EXPECT_EQ(got[i].bytes, files[i].bytes);
     // The host's own copy outlives the plug-in's file.
-    EXPECT_EQ(ReadAll(got[i].storedPath), files[i].bytes);
+    EXPECT_EQ(ReadFile(got[i].storedPath), files[i].bytes);
     EXPECT_FALSE(Exists(std::string(temp) + files[i].name));
     EXPECT_EQ(ListText(list, int(i), 0), files[i].name);
     EXPECT_EQ(ListText(list, int(i), 1), std::to_string(files[i].bytes.size()));
@@ -267,10 +231,10 @@ TEST(MailHost, ComposeMenuCommandAttachesIntoTheStore) {
   EXPECT_FALSE(f.Called("attached -1"));
   EXPECT_EQ(t.host().Attachments(compose).size(), files.size());
 
-  std::string eml = ReadAll(t.host().MessagePath(compose));
+  std::string eml = ReadFile(t.host().MessagePath(compose));
   EXPECT_EQ(eml.find("Content-Type: multipart/mixed;"), eml.find("Content-Type:"));
   EXPECT_EQ(eml.find("X-Injected"), std::string::npos);
-  std::string log = ReadAll(f.store + "\\attachments.log");
+  std::string log = ReadFile(f.store + "\\attachments.log");
   EXPECT_NE(log.find("1\treport.bin\t3000\tapplication/octet-stream\t"), std::string::npos) << log;
 }
 

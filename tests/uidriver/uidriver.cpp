@@ -2,6 +2,8 @@
 
 #include <shlobj.h>
 
+#include "base/handle.h"
+
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
@@ -11,29 +13,6 @@ namespace satchel::uidriver {
 namespace {
 
 constexpr DWORD kPollMs = 10;
-
-struct Search {
-  const std::string &caption;
-  const std::string &cls;
-  HWND found = nullptr;
-};
-
-BOOL CALLBACK MatchTop(HWND hwnd, LPARAM lp) {
-  auto &s = *reinterpret_cast<Search *>(lp);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(hwnd, &pid);
-  if (pid != GetCurrentProcessId() || !IsWindowVisible(hwnd))
-    return TRUE;
-  if ((!s.caption.empty() && WindowText(hwnd) != s.caption) || (!s.cls.empty() && ClassName(hwnd) != s.cls))
-    return TRUE;
-  s.found = hwnd;
-  return FALSE;
-}
-
-BOOL CALLBACK CollectChild(HWND c, LPARAM lp) {
-  reinterpret_cast<std::vector<HWND> *>(lp)->push_back(c);
-  return TRUE;
-}
 
 bool Visible(HWND hwnd) { return IsWindowVisible(hwnd) != FALSE; }
 
@@ -54,13 +33,23 @@ HWND WaitForWindow(const std::string &caption, const std::string &cls, DWORD tim
   HWND found = nullptr;
   WaitUntil(
       [&] {
-        Search s{caption, cls};
-        EnumWindows(MatchTop, reinterpret_cast<LPARAM>(&s));
-        found = s.found;
+        ForEachTopLevel([&](HWND w) -> BOOL {
+          if (!IsOwnWindow(w) || !IsWindowVisible(w) || (!caption.empty() && WindowText(w) != caption) ||
+              (!cls.empty() && ClassName(w) != cls))
+            return TRUE;
+          found = w;
+          return FALSE;
+        });
         return found != nullptr;
       },
       timeoutMs);
   return found;
+}
+
+bool IsOwnWindow(HWND hwnd) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  return pid == GetCurrentProcessId();
 }
 
 bool WaitGone(HWND hwnd, DWORD timeoutMs) {
@@ -108,7 +97,10 @@ ControlInfo Describe(HWND c) {
 
 std::vector<ControlInfo> Controls(HWND top) {
   std::vector<HWND> handles;
-  EnumChildWindows(top, CollectChild, reinterpret_cast<LPARAM>(&handles));
+  ForEachChild(top, [&](HWND c) -> BOOL {
+    handles.push_back(c);
+    return TRUE;
+  });
   std::vector<ControlInfo> out;
   for (HWND c : handles)
     out.push_back(Describe(c));
@@ -195,8 +187,6 @@ bool SaveWindowBitmap(HWND hwnd, const std::string &bmpPath) {
   if (!GetWindowRect(hwnd, &r))
     return false;
   int w = r.right - r.left, h = r.bottom - r.top;
-  HDC screen = GetDC(nullptr);
-  HDC dc = CreateCompatibleDC(screen);
   BITMAPINFO bi{};
   bi.bmiHeader.biSize = sizeof bi.bmiHeader;
   bi.bmiHeader.biWidth = w;
@@ -204,33 +194,31 @@ bool SaveWindowBitmap(HWND hwnd, const std::string &bmpPath) {
   bi.bmiHeader.biPlanes = 1;
   bi.bmiHeader.biBitCount = 24;
   void *bits = nullptr;
-  HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(dc, bmp);
-  // Wine's PrintWindow draws no children: paint now, then copy the screen.
-  RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  Sync(hwnd);
-  BOOL ok = BitBlt(dc, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-  GdiFlush();
-  SelectObject(dc, old);
-  DeleteDC(dc);
-  ReleaseDC(nullptr, screen);
-  bool written = false;
-  if (ok) {
-    DWORD stride = (DWORD(w) * 3 + 3) & ~3u, size = stride * DWORD(h);
-    BITMAPFILEHEADER fh{};
-    fh.bfType = 0x4D42;
-    fh.bfOffBits = sizeof fh + sizeof bi.bmiHeader;
-    fh.bfSize = fh.bfOffBits + size;
-    HANDLE f = CreateFileA(bmpPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (f != INVALID_HANDLE_VALUE) {
-      DWORD n;
-      written = WriteFile(f, &fh, sizeof fh, &n, nullptr) &&
-                WriteFile(f, &bi.bmiHeader, sizeof bi.bmiHeader, &n, nullptr) && WriteFile(f, bits, size, &n, nullptr);
-      CloseHandle(f);
-    }
+  UniqueGdi bmp;
+  BOOL ok = FALSE;
+  {
+    WindowDC screen;
+    UniqueMemoryDC dc(CreateCompatibleDC(screen.get()));
+    bmp.reset(CreateDIBSection(screen.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    Selection selected(dc.get(), bmp.get());
+    // Wine's PrintWindow draws no children: paint now, then copy the screen.
+    RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    Sync(hwnd);
+    ok = BitBlt(dc.get(), 0, 0, w, h, screen.get(), r.left, r.top, SRCCOPY);
+    GdiFlush();
   }
-  DeleteObject(bmp);
-  return written;
+  if (!ok)
+    return false;
+  DWORD stride = (DWORD(w) * 3 + 3) & ~3u, size = stride * DWORD(h);
+  BITMAPFILEHEADER fh{};
+  fh.bfType = 0x4D42;
+  fh.bfOffBits = sizeof fh + sizeof bi.bmiHeader;
+  fh.bfSize = fh.bfOffBits + size;
+  UniqueFile f(CreateFileA(bmpPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  DWORD n;
+  return f && WriteFile(f.get(), &fh, sizeof fh, &n, nullptr) &&
+         WriteFile(f.get(), &bi.bmiHeader, sizeof bi.bmiHeader, &n, nullptr) &&
+         WriteFile(f.get(), bits, size, &n, nullptr);
 }
 
 bool SaveShot(HWND hwnd, const std::string &folder, const std::string &name) {
@@ -265,31 +253,63 @@ HDROP MakeDrop(const std::vector<std::string> &paths) {
   return static_cast<HDROP>(mem);
 }
 
-BoxWatcher::BoxWatcher(std::string caption) : caption_(std::move(caption)), thread_([this] { Run(); }) {}
+BoxWatcher::BoxWatcher(std::string caption, std::string button)
+    : caption_(std::move(caption)), button_(std::move(button)), thread_([this] { Run(); }) {}
 
-BoxWatcher::~BoxWatcher() {
-  stop_ = true;
-  thread_.join();
-}
+BoxWatcher::~BoxWatcher() { Stop(); }
 
 std::vector<std::string> BoxWatcher::Texts() {
   std::lock_guard<std::mutex> lock(mutex_);
   return texts_;
 }
 
+SeenBox BoxWatcher::Result() {
+  Stop();
+  return {!texts_.empty(), texts_.empty() ? std::string() : texts_.front()};
+}
+
+SeenBox BoxWatcher::Wait(DWORD timeoutMs) {
+  WaitUntil([&] { return !Texts().empty(); }, timeoutMs);
+  return Result();
+}
+
+void BoxWatcher::Stop() {
+  stop_ = true;
+  if (thread_.joinable())
+    thread_.join();
+}
+
 void BoxWatcher::Run() {
   while (!stop_) {
-    if (HWND box = WaitForWindow(caption_, "TMessageForm", 0)) {
+    if (HWND box = WaitForWindow(caption_, "", 0)) {
       std::string text = ReadMessageBox(box).text;
       {
         std::lock_guard<std::mutex> lock(mutex_);
         texts_.push_back(text);
       }
-      Answer(box, "OK");
+      if (!Answer(box, button_))
+        CloseBox(box);
       WaitGone(box);
     }
     Sleep(5);
   }
+}
+
+WindowCloser::WindowCloser()
+    : thread_([this] {
+        while (!stop_) {
+          ForEachTopLevel([](HWND w) -> BOOL {
+            if (IsOwnWindow(w) && IsWindowVisible(w))
+              CloseBox(w);
+            return TRUE;
+          });
+          Sleep(20);
+        }
+      }) {}
+
+WindowCloser::~WindowCloser() {
+  stop_ = true;
+  thread_.join();
 }
 
 int RunShots(int argc, char **argv, const std::vector<Shot> &shots) {

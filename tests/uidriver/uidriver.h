@@ -9,6 +9,7 @@
 #include <shellapi.h>
 
 #include <atomic>
+#include <exception>
 #include <functional>
 #include <future>
 #include <mutex>
@@ -40,6 +41,39 @@ HWND WaitForWindow(const std::string &caption, const std::string &cls = "", DWOR
 bool WaitGone(HWND hwnd, DWORD timeoutMs = kDefaultTimeout);
 // Polls `condition` every few milliseconds until it holds or the time is up.
 bool WaitUntil(const std::function<bool()> &condition, DWORD timeoutMs = kDefaultTimeout);
+
+// Calls f(HWND) for each child (at any depth) or each top-level window,
+// until it answers FALSE. What f throws is thrown again once the system's
+// enumeration has returned: it never passes through user32.
+template <typename F> struct EnumCall {
+  F &f;
+  std::exception_ptr error;
+  static BOOL CALLBACK Visit(HWND w, LPARAM self) noexcept {
+    auto &call = *reinterpret_cast<EnumCall *>(self);
+    try {
+      return call.f(w);
+    } catch (...) {
+      call.error = std::current_exception();
+      return FALSE;
+    }
+  }
+  void Rethrow() const {
+    if (error)
+      std::rethrow_exception(error);
+  }
+};
+template <typename F> void ForEachChild(HWND parent, F f) {
+  EnumCall<F> call{f, nullptr};
+  EnumChildWindows(parent, EnumCall<F>::Visit, reinterpret_cast<LPARAM>(&call));
+  call.Rethrow();
+}
+template <typename F> void ForEachTopLevel(F f) {
+  EnumCall<F> call{f, nullptr};
+  EnumWindows(EnumCall<F>::Visit, reinterpret_cast<LPARAM>(&call));
+  call.Rethrow();
+}
+// True for a window of this process.
+bool IsOwnWindow(HWND hwnd);
 
 std::string WindowText(HWND hwnd);
 std::string ClassName(HWND hwnd);
@@ -99,19 +133,44 @@ template <typename F> auto RunOnThread(F &&f) { return std::async(std::launch::a
 // the window that receives it frees it.
 HDROP MakeDrop(const std::vector<std::string> &paths);
 
-// Answers every message box (TMessageForm) with this caption with OK while
-// it lives, keeping the text of each one.
+struct SeenBox {
+  bool found = false;
+  std::string text; // the first box's
+};
+
+// While it lives, answers every message box of this process with this
+// caption, ours or the system's, by pressing `button` (or by the close box
+// when it has none), keeping the text of each one.
 class BoxWatcher {
 public:
-  explicit BoxWatcher(std::string caption);
+  explicit BoxWatcher(std::string caption, std::string button = "OK");
   ~BoxWatcher();
   std::vector<std::string> Texts();
+  // Stops answering and tells whether a box came, and its text.
+  SeenBox Result();
+  // Waits up to `timeoutMs` for the first box, then as Result.
+  SeenBox Wait(DWORD timeoutMs = kDefaultTimeout);
 
 private:
   void Run();
-  std::string caption_;
+  void Stop();
+  std::string caption_, button_;
   std::mutex mutex_;
   std::vector<std::string> texts_;
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
+
+// While it lives, closes every visible top-level window this process shows
+// (the close box means Cancel for every dialog of the plug-in).
+class WindowCloser {
+public:
+  WindowCloser();
+  ~WindowCloser();
+  WindowCloser(const WindowCloser &) = delete;
+  WindowCloser &operator=(const WindowCloser &) = delete;
+
+private:
   std::atomic<bool> stop_{false};
   std::thread thread_;
 };

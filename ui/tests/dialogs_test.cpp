@@ -7,10 +7,13 @@
 
 #include <gtest/gtest.h>
 
+#include "base/handle.h"
 #include "tests/uidriver/uidriver.h"
 #include "ui/cmprsdlg.h"
-#include "ui/msgdlg.h"
+#include "ui/input_box.h"
+#include "ui/message_box.h"
 #include "ui/resultfm.h"
+#include "ui/window/modal.h"
 
 namespace ud = satchel::uidriver;
 using namespace satchel::ui;
@@ -114,6 +117,29 @@ TEST(MessageDlg, ModalRunDisablesTheThreadsOtherWindowsAndGivesThemBack) {
   ud::Answer(box, "OK");
   EXPECT_EQ(run.get(), 1) << "the other window was not enabled again";
   EXPECT_TRUE(activeAgain);
+}
+
+// The guard a system dialog without owner runs under: only what it disabled
+// is enabled again, and a window gone meanwhile is no trouble.
+TEST(ThreadWindowsDisabled, DisablesOnlyVisibleEnabledWindowsNotKeptAndGivesThemBack) {
+  auto make = [](DWORD style) {
+    return satchel::UniqueWindow(CreateWindowExA(0, "Static", "w", WS_OVERLAPPEDWINDOW | style, 0, 0, 50, 50, nullptr,
+                                                 nullptr, nullptr, nullptr));
+  };
+  auto plain = make(WS_VISIBLE), kept = make(WS_VISIBLE), hidden = make(0), disabled = make(WS_VISIBLE | WS_DISABLED),
+       gone = make(WS_VISIBLE);
+  {
+    ThreadWindowsDisabled guard{kept.get()};
+    EXPECT_FALSE(IsWindowEnabled(plain.get()));
+    EXPECT_FALSE(IsWindowEnabled(gone.get()));
+    EXPECT_TRUE(IsWindowEnabled(kept.get()));
+    EXPECT_TRUE(IsWindowEnabled(hidden.get()));
+    gone.reset();
+  }
+  EXPECT_TRUE(IsWindowEnabled(plain.get()));
+  EXPECT_TRUE(IsWindowEnabled(kept.get()));
+  EXPECT_TRUE(IsWindowEnabled(hidden.get()));
+  EXPECT_FALSE(IsWindowEnabled(disabled.get())) << "disabled before, so left alone";
 }
 
 TEST(InputQuery, OkReturnsTheTypedTextAndCancelKeepsTheValue) {

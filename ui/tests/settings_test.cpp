@@ -4,13 +4,13 @@
 #include <gtest/gtest.h>
 
 #include "base/handle.h"
-#include "ui/tests/temp_folder.h"
+#include "tests/files_support.h"
 
 using satchel::SettingsWriteError;
 using satchel::TSettingsFile;
-using satchel_test::ReadText;
-using satchel_test::ScratchFolder;
-using satchel_test::WriteText;
+using satchel_test::ReadFile;
+using satchel_test::TempFolder;
+using satchel_test::WriteFile;
 
 namespace {
 
@@ -46,13 +46,13 @@ const IntCase kIntCases[] = {
 };
 
 TEST(Settings, ReadsIntegersWithTheirConversionRules) {
-  ScratchFolder dir;
-  std::string ini = dir.File("Satchel.ini");
+  TempFolder dir;
+  std::string ini = dir / "Satchel.ini";
   std::string text = "[Options]\r\n";
   for (std::size_t i = 0; i < std::size(kIntCases); ++i)
     text += "K" + std::to_string(i) + "=" + kIntCases[i].stored + "\r\n";
   text += "Empty=\r\n";
-  WriteText(ini, text);
+  WriteFile(ini, text);
   TSettingsFile s(ini.c_str());
   for (std::size_t i = 0; i < std::size(kIntCases); ++i)
     EXPECT_EQ(s.ReadInteger("Options", ("K" + std::to_string(i)).c_str(), 77), kIntCases[i].expected)
@@ -60,13 +60,13 @@ TEST(Settings, ReadsIntegersWithTheirConversionRules) {
   EXPECT_EQ(s.ReadInteger("Options", "Empty", 77), 77);
   EXPECT_EQ(s.ReadInteger("Options", "Missing", -1), -1);
   EXPECT_EQ(s.ReadInteger("NoSection", "K0", 3), 3);
-  EXPECT_EQ(TSettingsFile(dir.File("none.ini").c_str()).ReadInteger("Options", "K0", 4), 4);
+  EXPECT_EQ(TSettingsFile((dir / "none.ini").c_str()).ReadInteger("Options", "K0", 4), 4);
 }
 
 TEST(Settings, ReadsBooleansAsNonZeroIntegers) {
-  ScratchFolder dir;
-  std::string ini = dir.File("Satchel.ini");
-  WriteText(ini, "[Options]\r\nTwo=2\r\nMinus=-1\r\nHex=0x10\r\nZero=0\r\nZeros=00\r\nYes=yes\r\nTrue=true\r\n");
+  TempFolder dir;
+  std::string ini = dir / "Satchel.ini";
+  WriteFile(ini, "[Options]\r\nTwo=2\r\nMinus=-1\r\nHex=0x10\r\nZero=0\r\nZeros=00\r\nYes=yes\r\nTrue=true\r\n");
   TSettingsFile s(ini.c_str());
   for (const char *key : {"Two", "Minus", "Hex"})
     EXPECT_TRUE(s.ReadBool("Options", key, false)) << key;
@@ -80,14 +80,14 @@ TEST(Settings, ReadsBooleansAsNonZeroIntegers) {
 }
 
 TEST(Settings, WritesDecimalAndOneOrZeroCreatingTheFile) {
-  ScratchFolder dir;
-  std::string ini = dir.File("Satchel.ini");
+  TempFolder dir;
+  std::string ini = dir / "Satchel.ini";
   TSettingsFile s(ini.c_str());
   s.WriteInteger("Options", "ArchiveType", 1);
   s.WriteInteger("Options", "Negative", -25);
   s.WriteBool("FolderCompression", "UseAsFileName", true);
   s.WriteBool("FolderCompression", "IncludeFolderName", false);
-  std::string text = ReadText(ini);
+  std::string text = ReadFile(ini);
   EXPECT_NE(text.find("[Options]\r\nArchiveType=1\r\nNegative=-25\r\n"), std::string::npos) << text;
   EXPECT_NE(text.find("[FolderCompression]\r\nUseAsFileName=1\r\nIncludeFolderName=0\r\n"), std::string::npos) << text;
   // What was written reads back; a second object sees it (nothing cached).
@@ -97,8 +97,8 @@ TEST(Settings, WritesDecimalAndOneOrZeroCreatingTheFile) {
 }
 
 TEST(Settings, RefusedWriteNamesTheFileAndKeepsEarlierWrites) {
-  ScratchFolder dir;
-  std::string ini = dir.File("Satchel.ini");
+  TempFolder dir;
+  std::string ini = dir / "Satchel.ini";
   TSettingsFile s(ini.c_str());
   s.WriteInteger("Options", "ArchiveType", 2);
   {
@@ -114,10 +114,10 @@ TEST(Settings, RefusedWriteNamesTheFileAndKeepsEarlierWrites) {
     }
   }
   EXPECT_EQ(s.ReadInteger("Options", "ArchiveType", -1), 2);
-  EXPECT_EQ(ReadText(ini).find("IsSfx"), std::string::npos);
+  EXPECT_EQ(ReadFile(ini).find("IsSfx"), std::string::npos);
 
   // A folder that does not exist is refused the same way.
-  std::string nowhere = dir.File("missing\\Satchel.ini");
+  std::string nowhere = dir / "missing\\Satchel.ini";
   EXPECT_THROW(TSettingsFile(nowhere.c_str()).WriteInteger("Options", "ArchiveType", 1), SettingsWriteError);
 }
 

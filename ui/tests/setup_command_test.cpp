@@ -5,13 +5,13 @@
 #include <gtest/gtest.h>
 
 #include "base/handle.h"
+#include "tests/files_support.h"
 #include "tests/uidriver/uidriver.h"
-#include "ui/tests/temp_folder.h"
 
 namespace ud = satchel::uidriver;
-using satchel_test::ReadText;
-using satchel_test::ScratchFolder;
-using satchel_test::WriteText;
+using satchel_test::ReadFile;
+using satchel_test::TempFolder;
+using satchel_test::WriteFile;
 
 namespace {
 
@@ -33,8 +33,8 @@ struct SetupRun {
 };
 
 TEST(SetupCommand, WithoutAFileExcludeIsSelectedAndOkWritesBothKeys) {
-  ScratchFolder dir;
-  std::string ini = dir.File("Satchel.ini");
+  TempFolder dir;
+  std::string ini = dir / "Satchel.ini";
   SetupRun run(ini);
   ASSERT_NE(run.form, nullptr);
   EXPECT_FALSE(run.Get(kInclude).checked);
@@ -51,13 +51,13 @@ TEST(SetupCommand, WithoutAFileExcludeIsSelectedAndOkWritesBothKeys) {
   EXPECT_EQ(ok.rect.top, 96);
   EXPECT_TRUE(ud::Click(ok.hwnd));
   EXPECT_EQ(run.result.get(), 1);
-  EXPECT_EQ(ReadText(ini), "[FolderCompression]\r\nUseAsFileName=1\r\nIncludeFolderName=0\r\n");
+  EXPECT_EQ(ReadFile(ini), "[FolderCompression]\r\nUseAsFileName=1\r\nIncludeFolderName=0\r\n");
 }
 
 TEST(SetupCommand, StoredIncludeDisablesTheBoxAndTogglingKeepsItsTick) {
-  ScratchFolder dir;
-  std::string ini = dir.File("Satchel.ini");
-  WriteText(ini, "[FolderCompression]\r\nUseAsFileName=0\r\nIncludeFolderName=1\r\n");
+  TempFolder dir;
+  std::string ini = dir / "Satchel.ini";
+  WriteFile(ini, "[FolderCompression]\r\nUseAsFileName=0\r\nIncludeFolderName=1\r\n");
   SetupRun run(ini);
   ASSERT_NE(run.form, nullptr);
   EXPECT_TRUE(run.Get(kInclude).checked);
@@ -76,14 +76,14 @@ TEST(SetupCommand, StoredIncludeDisablesTheBoxAndTogglingKeepsItsTick) {
   // OK with Include and the disabled box ticked writes both as they stand.
   ud::Click(run.Get("&Ok").hwnd);
   EXPECT_EQ(run.result.get(), 1);
-  EXPECT_EQ(ReadText(ini), "[FolderCompression]\r\nUseAsFileName=1\r\nIncludeFolderName=1\r\n");
+  EXPECT_EQ(ReadFile(ini), "[FolderCompression]\r\nUseAsFileName=1\r\nIncludeFolderName=1\r\n");
 }
 
 TEST(SetupCommand, CancelEscAndTheCloseBoxWriteNothing) {
-  ScratchFolder dir;
-  std::string ini = dir.File("Satchel.ini");
+  TempFolder dir;
+  std::string ini = dir / "Satchel.ini";
   const std::string stored = "[Options]\r\nArchiveType=3\r\n[FolderCompression]\r\nUseAsFileName=yes\r\n";
-  WriteText(ini, stored);
+  WriteFile(ini, stored);
   for (int way = 0; way < 3; ++way) {
     SCOPED_TRACE(way);
     SetupRun run(ini);
@@ -97,24 +97,24 @@ TEST(SetupCommand, CancelEscAndTheCloseBoxWriteNothing) {
     else
       ud::CloseBox(run.form);
     EXPECT_EQ(run.result.get(), 1);
-    EXPECT_EQ(ReadText(ini), stored);
+    EXPECT_EQ(ReadFile(ini), stored);
   }
 }
 
 TEST(SetupCommand, EnterPressesOk) {
-  ScratchFolder dir;
-  std::string ini = dir.File("Satchel.ini");
+  TempFolder dir;
+  std::string ini = dir / "Satchel.ini";
   SetupRun run(ini);
   ASSERT_NE(run.form, nullptr);
   ud::PressKey(run.form, VK_RETURN);
   EXPECT_EQ(run.result.get(), 1);
-  EXPECT_NE(ReadText(ini).find("UseAsFileName=1"), std::string::npos);
+  EXPECT_NE(ReadFile(ini).find("UseAsFileName=1"), std::string::npos);
 }
 
 TEST(SetupCommand, RefusedWriteIsShownAndTheCommandEndsCleanly) {
-  ScratchFolder dir;
-  std::string ini = dir.File("Satchel.ini");
-  WriteText(ini, "[FolderCompression]\r\nUseAsFileName=0\r\n");
+  TempFolder dir;
+  std::string ini = dir / "Satchel.ini";
+  WriteFile(ini, "[FolderCompression]\r\nUseAsFileName=0\r\n");
   SetupRun run(ini);
   ASSERT_NE(run.form, nullptr);
   // Another program holds the file without sharing while the user presses OK.
@@ -130,7 +130,7 @@ TEST(SetupCommand, RefusedWriteIsShownAndTheCommandEndsCleanly) {
   ud::Answer(box, "OK");
   EXPECT_EQ(run.result.get(), 0);
   lock.reset();
-  EXPECT_EQ(ReadText(ini), "[FolderCompression]\r\nUseAsFileName=0\r\n");
+  EXPECT_EQ(ReadFile(ini), "[FolderCompression]\r\nUseAsFileName=0\r\n");
 }
 
 } // namespace

@@ -7,9 +7,10 @@
 #include <vector>
 
 #include "tests/uidriver/uidriver.h"
-#include "ui/bkaopt.h"
 #include "ui/cmprsdlg.h"
-#include "ui/msgdlg.h"
+#include "ui/bkaopt.h"
+#include "ui/input_box.h"
+#include "ui/message_box.h"
 #include "ui/resultfm.h"
 
 namespace ud = satchel::uidriver;

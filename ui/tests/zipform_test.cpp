@@ -18,14 +18,14 @@
 #include <mutex>
 #include <thread>
 
+#include "tests/files_support.h"
 #include "tests/uidriver/uidriver.h"
-#include "ui/tests/temp_folder.h"
 #include "ui/zipform.h"
 
 namespace ud = satchel::uidriver;
 using namespace satchel::ui;
-using satchel_test::ScratchFolder;
-using satchel_test::WriteText;
+using satchel_test::TempFolder;
+using satchel_test::WriteFile;
 
 namespace {
 
@@ -643,7 +643,7 @@ private:
 };
 
 TEST(ZipListFormList, AddAppendsTheChosenFilesAndNamesTheArchiveAfterTheFirstEntry) {
-  ScratchFolder dir;
+  TempFolder dir;
   // The file-open dialog moves the process's current folder into `dir`;
   // it is put back before the folder is removed.
   struct KeepCurrentFolder {
@@ -652,8 +652,8 @@ TEST(ZipListFormList, AddAppendsTheChosenFilesAndNamesTheArchiveAfterTheFirstEnt
     ~KeepCurrentFolder() { SetCurrentDirectoryA(saved); }
   } keepFolder;
   for (const char *n : {"one.doc", "a.txt", "b.txt"})
-    WriteText(dir.File(n), n);
-  std::string folder = dir.File("");
+    WriteFile(dir / n, n);
+  std::string folder = dir / "";
   folder.pop_back();
 
   ModalForm run;
@@ -664,11 +664,11 @@ TEST(ZipListFormList, AddAppendsTheChosenFilesAndNamesTheArchiveAfterTheFirstEnt
   {
     OpenDialog open(run.window());
     ASSERT_TRUE(open.ok());
-    open.Open(dir.File("one.doc"));
+    open.Open(dir / "one.doc");
     ASSERT_TRUE(open.Gone());
   }
   ASSERT_TRUE(ud::WaitUntil([&] { return run.Files().size() == 1; }));
-  EXPECT_EQ(run.Files(), std::vector<std::string>{dir.File("one.doc")});
+  EXPECT_EQ(run.Files(), std::vector<std::string>{dir / "one.doc"});
   EXPECT_EQ(run.Name(), "one.zip");
 
   // Two more, after the user typed a name of their own: the name comes from
@@ -685,7 +685,7 @@ TEST(ZipListFormList, AddAppendsTheChosenFilesAndNamesTheArchiveAfterTheFirstEnt
   }
   ASSERT_TRUE(ud::WaitUntil([&] { return run.Files().size() == 3; }));
   // In the order the dialog reports them: as typed.
-  EXPECT_EQ(run.Files(), (std::vector<std::string>{dir.File("one.doc"), dir.File("b.txt"), dir.File("a.txt")}));
+  EXPECT_EQ(run.Files(), (std::vector<std::string>{dir / "one.doc", dir / "b.txt", dir / "a.txt"}));
   EXPECT_EQ(run.Name(), "one.zip");
 
   // Cancelling the file-open dialog changes nothing.

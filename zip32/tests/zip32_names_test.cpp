@@ -3,7 +3,7 @@
 #include "zip32/names.h"
 #include "zip32/zip32api.h"
 
-#include "tests/plugin_fixture.h"
+#include "tests/files_support.h"
 
 #include <gtest/gtest.h>
 

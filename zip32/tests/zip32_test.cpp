@@ -7,7 +7,7 @@
 #include "base/filesource.h"
 #include "base/text.h"
 #include "sfx/archive.h"
-#include "tests/plugin_fixture.h"
+#include "tests/files_support.h"
 #include "zip32/zipformat.h"
 
 #include <gtest/gtest.h>
@@ -133,15 +133,10 @@ protected:
   }
   std::vector<std::string> Leftovers() const {
     std::vector<std::string> names;
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((dst / "*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-      do
-        if (fd.cFileName[0] != '.')
-          names.push_back(fd.cFileName);
-      while (FindNextFileA(h, &fd));
-      FindClose(h);
-    }
+    satchel::ForEachEntry(dst.path(), [&](const satchel::FolderEntry &e) {
+      if (e.name[0] != '.')
+        names.push_back(e.name);
+    });
     return names;
   }
 

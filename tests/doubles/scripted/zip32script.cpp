@@ -9,6 +9,11 @@
 //                  most) for "satchel-zip32-resume-<pid>", handling only
 //                  messages sent from other threads meanwhile
 //   write TEXT     write TEXT as the whole archive file
+//   names          go through the names handed over as Info-ZIP does:
+//                  "  adding: NAME (stored 0%)" for a file it can read,
+//                  "\tzip warning: name not matched: NAME" for one that is
+//                  not there and "\tzip warning: could not open for
+//                  reading: NAME" for one it cannot open, and go on
 //   return N       answer N (0 when not given)
 // SATCHEL_ZIP32_RECORD names a file that gets, per call, what the caller
 // handed over: the archive name, szRootDir, fJunkDir and every name.
@@ -72,6 +77,40 @@ void Print(const std::string &text) {
   std::vector<char> buf(text.begin(), text.end());
   buf.push_back('\0');
   g_callbacks.print(buf.data(), static_cast<unsigned long>(text.size()));
+}
+
+// A name as Info-ZIP stores it: without its folders when they are junked,
+// with "/" between them otherwise.
+std::string Stored(std::string name) {
+  if (g_options.fJunkDir) {
+    size_t cut = name.find_last_of("\\/:");
+    return cut == std::string::npos ? name : name.substr(cut + 1);
+  }
+  for (char &c : name)
+    if (c == '\\')
+      c = '/';
+  return name;
+}
+
+void Names(const ZCL &zcl) {
+  std::string root = g_options.szRootDir ? g_options.szRootDir : "";
+  if (!root.empty() && root.back() != '\\')
+    root += '\\';
+  for (int i = 0; i < zcl.argc; ++i) {
+    std::string name = zcl.FNV[i];
+    std::string path = root + name;
+    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+      Print("\tzip warning: name not matched: " + name + "\n");
+      continue;
+    }
+    HANDLE f = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) {
+      Print("\tzip warning: could not open for reading: " + name + "\n");
+      continue;
+    }
+    CloseHandle(f);
+    Print("  adding: " + Stored(name) + " (stored 0%)\n");
+  }
 }
 
 HANDLE NamedEvent(const char *what) {
@@ -147,6 +186,8 @@ int WINAPI ZpArchive(ZCL zcl) {
     } else if (word == "write" && zcl.lpszZipFN) {
       std::ofstream out(zcl.lpszZipFN, std::ios::binary | std::ios::trunc);
       out << rest;
+    } else if (word == "names") {
+      Names(zcl);
     } else if (word == "return") {
       answer = std::atoi(rest.c_str());
     }

@@ -1,5 +1,5 @@
-// The message dialogs and the input box shared by every dialog of the
-// plug-in: four kinds, each with its icon and caption, centred on the screen.
+// The message dialog shared by every dialog of the plug-in: four kinds, each
+// with its icon and caption, centred on the screen.
 #pragma once
 #include <string>
 
@@ -10,9 +10,5 @@ enum class MsgButtons { Ok, YesNo, YesNoCancel, OkCancel };
 
 // Modal; answers 6 (Yes), 7 (No), 1 (OK) or 2 (Cancel, also for the close box).
 int MessageDlg(const std::string &text, MsgKind kind, MsgButtons buttons = MsgButtons::Ok);
-
-// Modal input box: caption, one prompt line, one text box with `value` as
-// its initial text. True on OK, with the text in `value`.
-bool InputQuery(const std::string &caption, const std::string &prompt, std::string &value);
 
 } // namespace satchel::ui
