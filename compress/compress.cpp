@@ -19,13 +19,9 @@ HMODULE LoadFrom(const std::string &dir, const char *name) {
   // Its own dependencies are then looked for beside it first.
   return LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
-// An entry point under its declared type. GetProcAddress answers a generic
-// function pointer; the detour through void (*)() converts it to the
-// interface's type without a cast between two unrelated signatures.
 template <typename Fn> bool Bind(HMODULE module, const char *name, Fn &slot) {
-  FARPROC p = GetProcAddress(module, name);
-  slot = reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(p));
-  return p != nullptr;
+  slot = ProcAddress<Fn>(module, name);
+  return slot != nullptr;
 }
 std::string SystemFolder(UINT(WINAPI *get)(LPSTR, UINT)) {
   char buf[MAX_PATH];

@@ -1,5 +1,7 @@
 #include "host/BeckyAPI.h"
 
+#include "base/module.h"
+
 namespace satchel {
 
 const char *const TBeckyAPI::kNames[FunctionCount] = {
@@ -76,12 +78,12 @@ bool TBeckyAPI::ResolveHostFunctions() {
 
 int TBeckyAPI::RegisterCommand(const char *description, int windowType, CommandHandler handler) const {
   using Fn = int(WINAPI *)(const char *, int, CommandHandler);
-  return reinterpret_cast<Fn>(entries_[RegisterCommand_])(description, windowType, handler);
+  return FunctionCast<Fn>(entries_[RegisterCommand_])(description, windowType, handler);
 }
 
 int TBeckyAPI::CompAttachFile(HWND window, const char *path, const char *mimeType) const {
   using Fn = int(WINAPI *)(HWND, const char *, const char *);
-  return reinterpret_cast<Fn>(entries_[CompAttachFile_])(window, path, mimeType);
+  return FunctionCast<Fn>(entries_[CompAttachFile_])(window, path, mimeType);
 }
 
 } // namespace satchel

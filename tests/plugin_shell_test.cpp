@@ -1,5 +1,6 @@
 // The plug-in shell as the mail program meets it: this test program is the
 // host (it exports the 54 host functions) and loads the real Satchel.dll.
+#include "base/module.h"
 #include "mailhost/host_api.h"
 #include "tests/plugin_fixture.h"
 
@@ -123,7 +124,7 @@ TEST(Loading, BindsTheHostAndEveryExportKeepsTheStackBalanced) {
   Library lib(folder.dll());
   ASSERT_NE(lib.module, nullptr) << GetLastError();
   // The plug-in's binding reaches this program's BKA_RegisterCommand.
-  auto menuInit = reinterpret_cast<int(WINAPI *)(HWND, HMENU, int)>(lib["BKC_OnMenuInit"]);
+  auto menuInit = satchel::FunctionCast<int(WINAPI *)(HWND, HMENU, int)>(lib["BKC_OnMenuInit"]);
   HMENU bar = CreateMenu();
   for (int i = 0; i < 4; ++i)
     AppendMenuA(bar, MF_POPUP, UINT_PTR(CreatePopupMenu()), "Sub");
@@ -149,7 +150,7 @@ TEST(Loading, PlugInInfoBeforeStart) {
   ASSERT_NE(lib.module, nullptr);
   char info[1024];
   std::memset(info, 'x', sizeof info);
-  auto infoFn = reinterpret_cast<int(WINAPI *)(char *)>(lib["BKC_OnPlugInInfo"]);
+  auto infoFn = satchel::FunctionCast<int(WINAPI *)(char *)>(lib["BKC_OnPlugInInfo"]);
   EXPECT_EQ(infoFn(info), 0);
   EXPECT_STREQ(info, "Satchel plug-in");
   EXPECT_NE(std::strchr(info + 80, '<'), nullptr);
@@ -197,7 +198,7 @@ TEST(MenuInit, OnlyComposeMenusGetTheCommand) {
   PluginFolder folder("full");
   Library lib(folder.dll());
   ASSERT_NE(lib.module, nullptr);
-  auto menuInit = reinterpret_cast<int(WINAPI *)(HWND, HMENU, int)>(lib["BKC_OnMenuInit"]);
+  auto menuInit = satchel::FunctionCast<int(WINAPI *)(HWND, HMENU, int)>(lib["BKC_OnMenuInit"]);
   auto makeBar = [](int subMenus) {
     HMENU bar = CreateMenu();
     for (int i = 0; i < subMenus; ++i)

@@ -4,6 +4,8 @@
 // path: --dll, else ZIP32.DLL beside this program, else ..\dist\ZIP32.DLL.
 #include "zip32/zip32api.h"
 
+#include "base/module.h"
+
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -73,9 +75,9 @@ int main(int argc, char **argv) {
     std::fprintf(stderr, "zipcli: cannot load %s\n", dll.c_str());
     return 2;
   }
-  auto init = reinterpret_cast<ZPINIT_FN>(GetProcAddress(lib, "ZpInit"));
-  auto set = reinterpret_cast<ZPSETOPTIONS_FN>(GetProcAddress(lib, "ZpSetOptions"));
-  auto archive = reinterpret_cast<ZPARCHIVE_FN>(GetProcAddress(lib, "ZpArchive"));
+  auto init = satchel::ProcAddress<ZPINIT_FN>(lib, "ZpInit");
+  auto set = satchel::ProcAddress<ZPSETOPTIONS_FN>(lib, "ZpSetOptions");
+  auto archive = satchel::ProcAddress<ZPARCHIVE_FN>(lib, "ZpArchive");
   if (!init || !set || !archive) {
     std::fprintf(stderr, "zipcli: %s lacks the Zip DLL entry points\n", dll.c_str());
     return 2;

@@ -13,6 +13,8 @@
 #include "tests/folders_support.h"
 #include "zip32/zip32api.h"
 
+#include "base/module.h"
+
 #include <psapi.h>
 
 #include <algorithm>
@@ -71,10 +73,10 @@ int WINAPI NoPassword(char *, int, const char *, const char *) { return 1; }
 int WINAPI NoService(const char *, unsigned long) { return 0; }
 
 double BareZip(HMODULE zip, const std::vector<std::string> &files, const std::string &archive, long long &size) {
-  auto init = reinterpret_cast<ZPINIT_FN>(GetProcAddress(zip, "ZpInit"));
-  auto get = reinterpret_cast<ZPGETOPTIONS_FN>(GetProcAddress(zip, "ZpGetOptions"));
-  auto set = reinterpret_cast<ZPSETOPTIONS_FN>(GetProcAddress(zip, "ZpSetOptions"));
-  auto run = reinterpret_cast<ZPARCHIVE_FN>(GetProcAddress(zip, "ZpArchive"));
+  auto init = satchel::ProcAddress<ZPINIT_FN>(zip, "ZpInit");
+  auto get = satchel::ProcAddress<ZPGETOPTIONS_FN>(zip, "ZpGetOptions");
+  auto set = satchel::ProcAddress<ZPSETOPTIONS_FN>(zip, "ZpSetOptions");
+  auto run = satchel::ProcAddress<ZPARCHIVE_FN>(zip, "ZpArchive");
   DeleteFileA(archive.c_str());
   double start = Now();
   ZIPUSERFUNCTIONS cb{};

@@ -16,6 +16,8 @@
 #include "tests/uidriver/uidriver.h"
 #include "zip32/zip32api.h"
 
+#include "base/module.h"
+
 namespace ud = satchel::uidriver;
 
 namespace {
@@ -65,9 +67,9 @@ bool Pack(const std::string &root, std::vector<std::string> names, const std::st
   HMODULE lib = LoadLibraryA((BuildFolder() + "dist\\ZIP32.DLL").c_str());
   if (!lib)
     return false;
-  auto init = reinterpret_cast<ZPINIT_FN>(GetProcAddress(lib, "ZpInit"));
-  auto set = reinterpret_cast<ZPSETOPTIONS_FN>(GetProcAddress(lib, "ZpSetOptions"));
-  auto archive = reinterpret_cast<ZPARCHIVE_FN>(GetProcAddress(lib, "ZpArchive"));
+  auto init = satchel::ProcAddress<ZPINIT_FN>(lib, "ZpInit");
+  auto set = satchel::ProcAddress<ZPSETOPTIONS_FN>(lib, "ZpSetOptions");
+  auto archive = satchel::ProcAddress<ZPARCHIVE_FN>(lib, "ZpArchive");
   bool ok = false;
   if (init && set && archive) {
     ZIPUSERFUNCTIONS user{Quiet, NoComment, NoPassword, GoOn};

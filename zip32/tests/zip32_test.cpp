@@ -5,6 +5,7 @@
 #include "zip32/zip32api.h"
 
 #include "base/filesource.h"
+#include "base/module.h"
 #include "base/text.h"
 #include "sfx/archive.h"
 #include "tests/files_support.h"
@@ -27,7 +28,7 @@ namespace {
 
 struct Dll {
   HMODULE module = LoadLibraryA(DistFile("ZIP32.DLL").c_str());
-  template <typename F> F Get(const char *name) { return reinterpret_cast<F>(GetProcAddress(module, name)); }
+  template <typename F> F Get(const char *name) { return satchel::ProcAddress<F>(module, name); }
   ZPVERSION_FN version = Get<ZPVERSION_FN>("ZpVersion");
   ZPINIT_FN init = Get<ZPINIT_FN>("ZpInit");
   ZPSETOPTIONS_FN setOptions = Get<ZPSETOPTIONS_FN>("ZpSetOptions");
