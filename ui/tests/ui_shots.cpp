@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "tests/uidriver/uidriver.h"
-#include "ui/cmprsdlg.h"
 #include "ui/bkaopt.h"
+#include "ui/cmprsdlg.h"
 #include "ui/input_box.h"
 #include "ui/message_box.h"
 #include "ui/resultfm.h"
