@@ -152,9 +152,15 @@ std::wstring LongPath(std::wstring_view path) {
   std::wstring full(n, L'\0');
   n = GetFullPathNameW(given.c_str(), n, full.data(), nullptr);
   full.resize(n);
+  return LongForm(full);
+}
+
+std::wstring LongForm(std::wstring_view full) {
+  if (full.substr(0, 4) == L"\\\\?\\" || full.substr(0, 4) == L"\\\\.\\")
+    return std::wstring(full);
   if (full.substr(0, 2) == L"\\\\")
-    return L"\\\\?\\UNC\\" + full.substr(2);
-  return L"\\\\?\\" + full;
+    return L"\\\\?\\UNC\\" + std::wstring(full.substr(2));
+  return L"\\\\?\\" + std::wstring(full);
 }
 
 std::string WideToUtf8(std::wstring_view s) { return WideToAnsi(s, CP_UTF8); }

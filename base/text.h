@@ -45,6 +45,8 @@ bool WideToAnsiExact(std::wstring_view s, std::string &out);
 // A path the file functions take whatever its length: long ones in the
 // "\\?\" form, made absolute.
 std::wstring LongPath(std::wstring_view path);
+// The "\\?\" form of a path that is already full, whatever its length.
+std::wstring LongForm(std::wstring_view full);
 std::wstring Utf8ToWide(std::string_view s);
 
 // The system's text for an error code without its closing line break and

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/handle.h"
+#include "base/text.h"
 #include "sfx/names.h"
 #include "sfx/texts.h"
 
@@ -56,17 +57,6 @@ FILETIME EntryTime(const Entry &e) {
 
 // Windows paths reach at most this long, and only in the long form.
 constexpr std::size_t kLongest = 32767;
-
-// The "\\?\" form of a full path, which lifts the MAX_PATH limit. Windows
-// takes such a path as it is, unnormalised: safe here because every name was
-// checked and the folder came from GetFullPathName.
-std::wstring LongForm(const std::wstring &full) {
-  if (full.compare(0, 4, L"\\\\?\\") == 0 || full.compare(0, 4, L"\\\\.\\") == 0)
-    return full;
-  if (full.compare(0, 2, L"\\\\") == 0)
-    return L"\\\\?\\UNC\\" + full.substr(2);
-  return L"\\\\?\\" + full;
-}
 
 // Windows compares file names without regard to case, whatever the language.
 std::wstring FoldCase(const std::wstring &s) {
@@ -278,7 +268,9 @@ Outcome Extract(const Archive &archive, const Options &options, Sink &sink) {
     shown.assign(full.data(), n && n < full.size() ? n : 0);
     while (shown.size() > 3 && shown.back() == L'\\')
       shown.pop_back();
-    base = LongForm(shown);
+    // Windows takes the long form as it is, unnormalised: safe here because
+    // every name was checked and the folder came from GetFullPathName.
+    base = satchel::LongForm(shown);
     if (shown.empty() || !MakeFolders(base)) {
       sink.Report(Format(kMkdirFailed, {options.folder, SystemMessage(GetLastError())}));
       outcome.failed++;
